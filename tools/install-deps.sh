@@ -7,6 +7,8 @@ packages=(
     qt6-base-dev qt6-multimedia-dev
     libmpg123-dev libgif-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    lame libmp3lame-dev espeak-ng fonts-hosny-amiri
+    pulseaudio pulseaudio-utils
 )
 
 missing=()
