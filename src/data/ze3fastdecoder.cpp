@@ -190,10 +190,9 @@ bool decodeByTable(const quint8 *in, qint64 n, const std::vector<quint32> &table
 }  // namespace
 
 Ze3Check Ze3FastDecoder::decode(const QByteArray &input, QByteArray &out) {
-    const Ze3Header header = readZe3Header(input);
-    Ze3Check check;
-    if (decodeSimpleForm(header, input, out, check))
-        return check;
+    Ze3Header header;
+    if (const auto done = decodeSimpleForm(input, out, header))
+        return *done;
     const auto *in = reinterpret_cast<const quint8 *>(input.constData());
     const qint64 n = input.size();
 
@@ -227,10 +226,7 @@ Ze3Check Ze3FastDecoder::decode(const QByteArray &input, QByteArray &out) {
             break;
     }
     out.resize(produced);
-    const bool whole = produced == header.length;
-    return whole && xorChecksum(out.constData(), produced) == header.checksum
-               ? Ze3Check::Ok
-               : Ze3Check::ChecksumMismatch;
+    return checkOutput(header, out);
 }
 
 }  // namespace varnelo
