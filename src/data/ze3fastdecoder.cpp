@@ -163,7 +163,7 @@ bool decodeByTable(const quint8 *in, qint64 n, const std::vector<quint32> &table
     available -= int(bit & 7);
 
     bool ended = false;
-    while (outEnd - o >= 4 * kSymbolsPerEntry) {
+    while (outEnd - o > 4 * kSymbolsPerEntry) {
         // A refill leaves at least 56 bits: four look-ups of at most kLookupBits each.
         int round = 0;
         for (; round < 4; ++round) {
@@ -173,7 +173,7 @@ bool decodeByTable(const quint8 *in, qint64 n, const std::vector<quint32> &table
                 break;
             }
             const quint32 symbols = qToLittleEndian(entry);
-            std::memcpy(o, &symbols, 3);
+            std::memcpy(o, &symbols, 4);  // the fourth byte is overwritten or cut off
             o += countOf(entry);
             buffer >>= bitsOf(entry);
             available -= bitsOf(entry);
