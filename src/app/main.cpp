@@ -1,8 +1,7 @@
 #include <QApplication>
 #include <QListWidget>
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QListWidget list;
     list.setObjectName("cmbSura");
