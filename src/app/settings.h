@@ -53,6 +53,8 @@ struct RangeModeOptions {
     bool NextSura = true;
     bool RestartSura = false;
     bool StopRecitation = false;
+
+    bool operator==(const RangeModeOptions &) const = default;
 };
 
 // Colours and text size of one text window.
@@ -60,6 +62,8 @@ struct WindowPresentation {
     quint32 back = 14937827;  // RGB(227, 238, 227)
     quint32 font = 0;
     double size = 2;  // translation windows only
+
+    bool operator==(const WindowPresentation &) const = default;
 };
 
 // The stored values start-up reads, after their defaults and conversions.
@@ -75,6 +79,8 @@ struct StartupSettings {
     RangeModeOptions rangeMode;
     WindowPresentation arabic;
     std::array<WindowPresentation, 3> translations;  // windows 2, 3, 4: sections T, D, W
+
+    bool operator==(const StartupSettings &) const = default;
 };
 
 // Reads StartupSettings from store, or the first value that does not convert.

@@ -123,14 +123,13 @@ QStringList PrivateProfile::readSection(const QString &section) const {
     return lines;
 }
 
-QString PrivateProfile::readSectionNulSeparated(const QString &section) const {
-    const QStringList lines = readSection(section);
-    QString joined;
-    for (const QString &line : lines)
-        joined += line + QChar(0);
-    if (lines.isEmpty())
-        joined += QChar(0);
-    return joined + QChar(0);
+QString PrivateProfile::readSectionNulSeparated(const QString &section, int bufferSize) const {
+    QString block;
+    for (const QString &line : readSection(section))
+        block += line + QChar(0);
+    if (block.size() + 1 > bufferSize)
+        block.truncate(qMax(0, bufferSize - 2));
+    return block;
 }
 
 }  // namespace varnelo

@@ -30,9 +30,9 @@ public:
     // Every line of section as "key=value" (or the bare line when it has no '='), blanks around
     // names and values dropped, comments and empty lines left out; empty when missing.
     QStringList readSection(const QString &section) const;
-    // readSection in the platform's form: each line followed by a NUL, the whole list ended by one
-    // more NUL ("\0\0" when empty).
-    QString readSectionNulSeparated(const QString &section) const;
+    // readSection in the form the platform returns it: each line followed by a NUL. When that does
+    // not fit a buffer of bufferSize characters with its closing NUL, the first bufferSize - 2.
+    QString readSectionNulSeparated(const QString &section, int bufferSize) const;
 
 private:
     struct Entry {

@@ -81,28 +81,13 @@ TEST(CheckSettingsVersion, WipesEveryOtherVersion) {
     }
 }
 
-TEST(ReadStartupSettings, DefaultsOfAnEmptyStore) {
+TEST(ReadStartupSettings, DefaultsAndStoredValues) {
     MemorySettingsStore store;
-    const auto read = ReadStartupSettings(store);
-    const StartupSettings *settings = std::get_if<StartupSettings>(&read);
-    ASSERT_NE(settings, nullptr);
-    EXPECT_FALSE(settings->top.has_value());
-    EXPECT_TRUE(settings->firstTime);
-    EXPECT_FALSE(settings->AlwaysOnTop);
-    EXPECT_TRUE(settings->OnscreenHelpEnabled);
-    EXPECT_TRUE(settings->showAbout);
-    EXPECT_EQ(settings->volume, 500);
-    EXPECT_TRUE(settings->EQEnabled);
-    EXPECT_EQ(settings->rangeMode.NoofTimes, 1);
-    EXPECT_EQ(settings->rangeMode.Pause, 1);
-    EXPECT_TRUE(settings->rangeMode.NextSura);
-    EXPECT_FALSE(settings->rangeMode.StopRecitation);
-    EXPECT_EQ(settings->translations[2].back, 14937827u);
-    EXPECT_EQ(settings->translations[0].size, 2.0);
-}
+    StartupSettings expected;
+    EXPECT_EQ(std::get<StartupSettings>(ReadStartupSettings(store)), expected);
+    EXPECT_EQ(expected.volume, 500);
+    EXPECT_EQ(expected.translations[2].back, 14937827u);
 
-TEST(ReadStartupSettings, StoredValues) {
-    MemorySettingsStore store;
     store.save("Main", "Top", "1500");
     store.save("Main", "Left", "300");
     store.save("Main", "FirstTime", "0");
@@ -113,19 +98,19 @@ TEST(ReadStartupSettings, StoredValues) {
     store.save("RangeModeSetup", "NoofTimes", "3");
     store.save("RangeModeSetup", "StopRecitation", "1");
     store.save("D", "Size", "4");
-    const auto read = ReadStartupSettings(store);
-    const StartupSettings *settings = std::get_if<StartupSettings>(&read);
-    ASSERT_NE(settings, nullptr);
-    EXPECT_EQ(settings->top, 1500);
-    EXPECT_EQ(settings->left, 300);
-    EXPECT_FALSE(settings->firstTime);
-    EXPECT_TRUE(settings->AlwaysOnTop);
-    EXPECT_FALSE(settings->showAbout);
-    EXPECT_EQ(settings->volume, 250);
-    EXPECT_FALSE(settings->EQEnabled);
-    EXPECT_EQ(settings->rangeMode.NoofTimes, 3);
-    EXPECT_TRUE(settings->rangeMode.StopRecitation);
-    EXPECT_EQ(settings->translations[1].size, 4.0);
+    store.save("Arabic", "Font", "255");
+    expected.top = 1500;
+    expected.left = 300;
+    expected.firstTime = false;
+    expected.AlwaysOnTop = true;
+    expected.showAbout = false;
+    expected.volume = 250;
+    expected.EQEnabled = false;
+    expected.rangeMode.NoofTimes = 3;
+    expected.rangeMode.StopRecitation = true;
+    expected.translations[1].size = 4;
+    expected.arabic.font = 255;
+    EXPECT_EQ(std::get<StartupSettings>(ReadStartupSettings(store)), expected);
 }
 
 TEST(ReadStartupSettings, ReportsTheFirstValueThatDoesNotConvert) {

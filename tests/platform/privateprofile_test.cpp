@@ -62,14 +62,18 @@ TEST(PrivateProfile, MissingFileGivesDefaults) {
     const PrivateProfile ini(QStringLiteral("/nonexistent/folder/config.ini"));
     EXPECT_EQ(ini.readString("Main", "Text1", "English - Tamsen", 3000), "English - Tamsen");
     EXPECT_TRUE(ini.readSection("Main").isEmpty());
-    EXPECT_EQ(ini.readSectionNulSeparated("Main"), QString(2, QChar(0)));
+    EXPECT_EQ(ini.readSectionNulSeparated("Main", 3000), "");
 }
 
 TEST(PrivateProfile, ReadsWholeSections) {
     const PrivateProfile ini = PrivateProfile::fromData(kIni);
     EXPECT_EQ(ini.readSection("info"), (QStringList{"Name=Sample", "Bare line"}));
     const QString nul(QChar(0));
-    EXPECT_EQ(ini.readSectionNulSeparated("INFO"), "Name=Sample" + nul + "Bare line" + nul + nul);
+    const QString block = "Name=Sample" + nul + "Bare line" + nul;
+    EXPECT_EQ(ini.readSectionNulSeparated("INFO", 3000), block);
+    EXPECT_EQ(ini.readSectionNulSeparated("INFO", block.size() + 1), block);
+    EXPECT_EQ(ini.readSectionNulSeparated("INFO", block.size()), block.left(block.size() - 2));
+    EXPECT_EQ(ini.readSectionNulSeparated("INFO", 1), "");
     EXPECT_EQ(ini.readSection("main").size(), 9);
 }
 
@@ -90,4 +94,10 @@ TEST(PrivateProfile, DecodesEightBitAndUtf8) {
         "\xEF\xBB\xBF[Main]\nName=Fran\xC3\xA7"
         "ais\n");
     EXPECT_EQ(utf8.readString("Main", "Name", "", 100), QString::fromUtf8("Français"));
+
+    const QString text = QString::fromUtf8("[Main]\nName=Français\n");
+    QByteArray utf16("\xFF\xFE");
+    utf16.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    EXPECT_EQ(PrivateProfile::fromData(utf16).readString("main", "name", "", 100),
+              QString::fromUtf8("Français"));
 }
