@@ -13,8 +13,9 @@ namespace {
 
 constexpr int kBytesPerFrame = 4;  // 16-bit stereo
 constexpr int kTickMs = 10;
-// After the source ends, the device gets its buffer length and this much more to play it out.
-constexpr int kDrainSlackMs = 250;
+// After the source ends the device plays out its buffer; it is given up on only when its played
+// count stands still this long.
+constexpr int kStallMs = 500;
 
 }  // namespace
 
@@ -67,6 +68,7 @@ bool QtAudioOutput::start(PcmSource *source, int sampleRate) {
     m_rate = sampleRate;
     m_framesRead = 0;
     m_framesFinal = 0;
+    m_lastPlayed = -1;
     m_sourceEnded = false;
     m_sink = std::make_unique<QAudioSink>(m_device, format);
     m_sink->setBufferSize(qsizetype(sampleRate) * kBytesPerFrame * m_bufferMs / 1000);
@@ -117,9 +119,15 @@ void QtAudioOutput::finish() {
 }
 
 void QtAudioOutput::onTick() {
-    if (m_sourceEnded && (framesPlayed() >= m_framesRead ||
-                          m_sinceSourceEnded.elapsed() > m_bufferMs + kDrainSlackMs)) {
-        finish();
+    if (m_sourceEnded) {
+        const qint64 played = framesPlayed();
+        if (played != m_lastPlayed) {
+            m_lastPlayed = played;
+            m_sinceSourceEnded.start();
+        }
+        if (played >= m_framesRead || m_sinceSourceEnded.elapsed() > kStallMs) {
+            finish();
+        }
     }
     if (m_progress) {
         m_progress();

@@ -62,7 +62,8 @@ private:
     PcmSource *m_source = nullptr;
     std::function<void()> m_progress;
     QTimer m_tick;
-    QElapsedTimer m_sinceSourceEnded;
+    QElapsedTimer m_sinceSourceEnded;  // restarted whenever the played count moves
+    qint64 m_lastPlayed = -1;
     int m_bufferMs = 150;
     int m_rate = 0;
     qint64 m_framesRead = 0;

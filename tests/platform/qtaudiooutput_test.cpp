@@ -106,7 +106,9 @@ TEST(QtAudioOutput, PlaysTheToneAtItsLevelIntoASoundServer) {
             lastLoud = i;
         }
     }
-    EXPECT_NEAR(double(lastLoud - onset) / kRate, 2.0, 0.05);
+    // All of it was heard; a busy machine may stretch it with a short underrun.
+    EXPECT_GE(double(lastLoud - onset) / kRate, 1.97);
+    EXPECT_LE(double(lastLoud - onset) / kRate, 2.2);
 
     // One second from the middle: a 1 kHz tone at -18 dBFS in both channels.
     const qint64 from = onset + kRate / 2;
