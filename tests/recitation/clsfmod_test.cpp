@@ -234,18 +234,11 @@ TEST_F(ClsFModTest, ByteOffsetOfTheFramePlaying) {
 TEST_F(ClsFModTest, BadFilesLeaveTheEngineUsable) {
     int messages = 0;
     clsFMod fmod(m_output, [&](const QString &, const QString &) { ++messages; });
-    auto write = [&](const QString &name, const QByteArray &bytes) {
-        const QString path = m_maker.dir() + "/" + name;
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
-        return path;
-    };
     QFile good(m_bursts);
     ASSERT_TRUE(good.open(QIODevice::ReadOnly));
-    const QStringList bad = {m_maker.dir() + "/001.mp3", write("empty.mp3", {}),
-                             write("junk.mp3", QByteArray(100000, '\x5a')),
-                             write("cut.mp3", good.read(200))};
+    const QStringList bad = {m_maker.dir() + "/001.mp3", m_maker.writeFile("empty.mp3", {}),
+                             m_maker.writeFile("junk.mp3", QByteArray(100000, '\x5a')),
+                             m_maker.writeFile("cut.mp3", good.read(200))};
     for (const QString &path : bad) {
         ASSERT_TRUE(fmod.OpenMP3File(m_bursts));
         fmod.Play(1000, 3000);
