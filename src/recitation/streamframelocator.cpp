@@ -7,16 +7,14 @@
 
 namespace varnelo {
 
-qint32 StreamFrameLocator::lengthMs() const
-{
+qint32 StreamFrameLocator::lengthMs() const {
     if (!m_stream->isOpen()) {
         return 0;
     }
     return qint32(std::min<qint64>(m_stream->lengthMs(), std::numeric_limits<qint32>::max()));
 }
 
-std::optional<FrameSpan> StreamFrameLocator::frameAt(qint32 ms) const
-{
+std::optional<FrameSpan> StreamFrameLocator::frameAt(qint32 ms) const {
     if (ms < 0 || ms > lengthMs()) {
         return std::nullopt;
     }

@@ -20,8 +20,7 @@ namespace {
 constexpr qint64 kFrameSamples = 1152;
 
 // A tone with deterministic noise, so that every stretch of samples occurs only once.
-Pcm noisyTone(int seconds)
-{
+Pcm noisyTone(int seconds) {
     Pcm pcm;
     pcm.channels = 1;
     pcm.samples.resize(size_t(pcm.rate) * seconds);
@@ -29,14 +28,13 @@ Pcm noisyTone(int seconds)
     for (size_t i = 0; i < pcm.samples.size(); ++i) {
         seed = seed * 1664525u + 1013904223u;
         const double noise = (int(seed >> 16) - 32768) / 32768.0;
-        pcm.samples[i] = qint16(std::lround(
-            9000 * std::sin(2 * M_PI * 440 * double(i) / pcm.rate) + 3000 * noise));
+        pcm.samples[i] = qint16(
+            std::lround(9000 * std::sin(2 * M_PI * 440 * double(i) / pcm.rate) + 3000 * noise));
     }
     return pcm;
 }
 
-std::vector<qint16> decodeAll(Mp3Stream &stream)
-{
+std::vector<qint16> decodeAll(Mp3Stream &stream) {
     std::vector<qint16> out(size_t(stream.lengthSamples()) * Mp3Stream::kChannels);
     stream.seekSample(0);
     const qint64 got = stream.read(out.data(), stream.lengthSamples());
@@ -47,8 +45,7 @@ std::vector<qint16> decodeAll(Mp3Stream &stream)
 // Source sample (per channel) at which cut sample 0 lies: the cut's samples after its first
 // frames (whose bit reservoir lies before the cut) equal the source's from there on.
 std::optional<qint64> alignment(const std::vector<qint16> &source, const std::vector<qint16> &cut,
-                                qint64 from, qint64 to)
-{
+                                qint64 from, qint64 to) {
     const qint64 skip = 8 * kFrameSamples;
     const qint64 cutFrames = qint64(cut.size()) / 2;
     for (qint64 d = std::max<qint64>(from, 0); d <= to; ++d) {
@@ -67,16 +64,14 @@ std::optional<qint64> alignment(const std::vector<qint16> &source, const std::ve
     return std::nullopt;
 }
 
-QByteArray readAll(const QString &path)
-{
+QByteArray readAll(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 }  // namespace
 
-TEST(Mp3Cut, RangeDecodesToTheSourceSamples)
-{
+TEST(Mp3Cut, RangeDecodesToTheSourceSamples) {
     VARNELO_SKIP_WITHOUT_LAME();
     Mp3Maker maker;
     const Pcm pcm = noisyTone(12);
@@ -121,8 +116,8 @@ TEST(Mp3Cut, RangeDecodesToTheSourceSamples)
 
         const qint64 startSample = stream.msToSample(startMs);
         const qint64 endSample = stream.msToSample(endMs);
-        const std::optional<qint64> d = alignment(sourcePcm, cutPcm, startSample - 3 * kFrameSamples,
-                                                  startSample + kFrameSamples);
+        const std::optional<qint64> d = alignment(
+            sourcePcm, cutPcm, startSample - 3 * kFrameSamples, startSample + kFrameSamples);
         ASSERT_TRUE(d.has_value()) << "the cut's samples are not those of the source";
         // The cut starts in the frame holding the start and ends with the frame holding the end.
         EXPECT_LE(*d, startSample);
@@ -132,11 +127,11 @@ TEST(Mp3Cut, RangeDecodesToTheSourceSamples)
     }
 }
 
-TEST(Mp3Cut, WholeFileAndBadRanges)
-{
+TEST(Mp3Cut, WholeFileAndBadRanges) {
     VARNELO_SKIP_WITHOUT_LAME();
     Mp3Maker maker;
-    const QString source = maker.make("short", noisyTone(2), {"-b", "96", "--add-id3v2", "--tt", "S"});
+    const QString source =
+        maker.make("short", noisyTone(2), {"-b", "96", "--add-id3v2", "--tt", "S"});
     ASSERT_FALSE(source.isEmpty());
     Mp3Stream stream;
     ASSERT_TRUE(stream.open(source));

@@ -14,16 +14,15 @@ using varnelo::test::Mp3Maker;
 
 namespace {
 
-struct Run {
+struct ToolRun {
     int status = -1;
     QString err;
 };
 
-Run cut(const QStringList &args)
-{
+ToolRun cut(const QStringList &args) {
     QProcess tool;
     tool.start(QStringLiteral(VARNELO_CUT_PATH), args);
-    Run run;
+    ToolRun run;
     if (tool.waitForFinished(60000) && tool.exitStatus() == QProcess::NormalExit) {
         run.status = tool.exitCode();
     }
@@ -31,16 +30,14 @@ Run cut(const QStringList &args)
     return run;
 }
 
-QByteArray readAll(const QString &path)
-{
+QByteArray readAll(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 }  // namespace
 
-TEST(VarneloCut, WritesTheSameCutAsTheExport)
-{
+TEST(VarneloCut, WritesTheSameCutAsTheExport) {
     VARNELO_SKIP_WITHOUT_LAME();
     Mp3Maker maker;
     const QString source =
@@ -48,7 +45,8 @@ TEST(VarneloCut, WritesTheSameCutAsTheExport)
     ASSERT_FALSE(source.isEmpty());
     const QString out = maker.dir() + "/out.mp3";
 
-    const Run tagged = cut({source, "1000", "2500", out, "--title", "T", "--artist", "Reciter"});
+    const ToolRun tagged =
+        cut({source, "1000", "2500", out, "--title", "T", "--artist", "Reciter"});
     ASSERT_EQ(tagged.status, 0) << tagged.err.toStdString();
     Mp3Stream stream;
     ASSERT_TRUE(stream.open(source));
@@ -68,8 +66,7 @@ TEST(VarneloCut, WritesTheSameCutAsTheExport)
     EXPECT_EQ(defaults.mid(63, 30).trimmed(), "Quran");
 }
 
-TEST(VarneloCut, BadInputFailsClearly)
-{
+TEST(VarneloCut, BadInputFailsClearly) {
     VARNELO_SKIP_WITHOUT_LAME();
     Mp3Maker maker;
     const QString source =
@@ -95,7 +92,7 @@ TEST(VarneloCut, BadInputFailsClearly)
         {{junk, "0", "50", out}, 1, "junk.mp3"},
     };
     for (const auto &c : cases) {
-        const Run run = cut(c.args);
+        const ToolRun run = cut(c.args);
         EXPECT_EQ(run.status, c.status) << c.args.join(' ').toStdString();
         EXPECT_TRUE(run.err.contains(c.says)) << run.err.toStdString();
     }

@@ -18,16 +18,14 @@ namespace {
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-int complain(const QString &message, int status)
-{
+int complain(const QString &message, int status) {
     QTextStream(stderr) << "varnelo-cut: " << message << '\n';
     return status;
 }
 
 }  // namespace
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("varnelo-cut"));
 
@@ -77,8 +75,8 @@ int main(int argc, char *argv[])
     }
     Id3v1Tag tag;
     tag.title = parser.value(title);
-    tag.artist = parser.isSet(artist) ? parser.value(artist)
-                                      : QFileInfo(args.at(0)).completeBaseName();
+    tag.artist =
+        parser.isSet(artist) ? parser.value(artist) : QFileInfo(args.at(0)).completeBaseName();
     tag.album = parser.value(album);
 
     const StreamFrameLocator frames(stream);
