@@ -5,6 +5,7 @@
 #include <cmath>
 #include <optional>
 
+#include "filebytes.h"
 #include "mp3fixture.h"
 #include "recitation/mp3cut.h"
 #include "recitation/mp3stream.h"
@@ -14,6 +15,7 @@
 using namespace varnelo;
 using varnelo::test::Mp3Maker;
 using varnelo::test::Pcm;
+using varnelo::test::readFileBytes;
 
 namespace {
 
@@ -64,11 +66,6 @@ std::optional<qint64> alignment(const std::vector<qint16> &source, const std::ve
     return std::nullopt;
 }
 
-QByteArray readAll(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 }  // namespace
 
 TEST(Mp3Cut, RangeDecodesToTheSourceSamples) {
@@ -101,7 +98,7 @@ TEST(Mp3Cut, RangeDecodesToTheSourceSamples) {
         ASSERT_TRUE(cut.ok()) << cut.error.toStdString();
 
         // Frames only: no leading tag, no info frame, and the 128-byte tag at the end.
-        const QByteArray bytes = readAll(target);
+        const QByteArray bytes = readFileBytes(target);
         ASSERT_EQ(bytes.size(), cut.audioBytes + 128);
         EXPECT_EQ(quint8(bytes.at(0)), 0xFF);
         EXPECT_EQ(quint8(bytes.at(1)) & 0xE0, 0xE0);
@@ -144,12 +141,13 @@ TEST(Mp3Cut, WholeFileAndBadRanges) {
     Mp3Stream copy;
     ASSERT_TRUE(copy.open(target));
     EXPECT_EQ(copy.frameCount(), stream.frameCount());
-    EXPECT_FALSE(readAll(target).startsWith("ID3"));
-    EXPECT_FALSE(readAll(target).chopped(128).right(128).startsWith("TAG"));
+    EXPECT_FALSE(readFileBytes(target).startsWith("ID3"));
+    EXPECT_FALSE(readFileBytes(target).chopped(128).right(128).startsWith("TAG"));
 
     for (const auto &[start, end] : {std::pair{-1, 100}, {500, 400}, {5000, 6000}}) {
         const Mp3CutResult bad = CutMp3Range(source, frames, start, end, target, Id3v1Tag());
         EXPECT_FALSE(bad.ok()) << start << ".." << end;
     }
-    EXPECT_EQ(readAll(target).size(), whole.audioBytes + 128) << "a failed cut keeps the old file";
+    EXPECT_EQ(readFileBytes(target).size(), whole.audioBytes + 128)
+        << "a failed cut keeps the old file";
 }

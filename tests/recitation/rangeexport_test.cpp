@@ -4,11 +4,14 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "filebytes.h"
 #include "recitation/framelocator.h"
 #include "recitation/rangeexport.h"
 #include "scripteddialogs.h"
 
 using namespace varnelo;
+using varnelo::test::readFileBytes;
+using varnelo::test::writeFileBytes;
 
 namespace {
 
@@ -37,22 +40,11 @@ QByteArray sourceBytes() {
     return bytes;
 }
 
-QByteArray readAll(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 struct ExportFixture : ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         source = dir.filePath("002.mp3");
-        writeAll(source, sourceBytes());
+        ASSERT_TRUE(writeFileBytes(source, sourceBytes()));
         request.sura = 2;
         request.suraListText = "2. Al-Baqara";
         request.RB = 1;
@@ -113,7 +105,7 @@ TEST_F(ExportFixture, SavesFramesOfTheRangeWithTag) {
     EXPECT_EQ(stops, 1);
 
     // Verse 1 starts at 450 ms (frame 4); verse 5 ends at 2380 ms (frame 23).
-    const QByteArray saved = readAll(dir.filePath("out.mp3"));
+    const QByteArray saved = readFileBytes(dir.filePath("out.mp3"));
     const QByteArray source = sourceBytes();
     const qint64 begin = FakeFrames::kHeader + 4 * FakeFrames::kFrame;
     const qint64 end = FakeFrames::kHeader + 24 * FakeFrames::kFrame;
@@ -127,7 +119,7 @@ TEST_F(ExportFixture, SavesFramesOfTheRangeWithTag) {
     request.verseTimes[0] = {10, 20};
     dialogs.chosenPath = dir.filePath("one.MP3");
     ASSERT_EQ(run(), RangeExportOutcome::Saved);
-    EXPECT_EQ(readAll(dir.filePath("one.MP3")).size(), FakeFrames::kFrame + 128);
+    EXPECT_EQ(readFileBytes(dir.filePath("one.MP3")).size(), FakeFrames::kFrame + 128);
 }
 
 TEST_F(ExportFixture, QuestionsAndRefusals) {
@@ -144,22 +136,22 @@ TEST_F(ExportFixture, QuestionsAndRefusals) {
     EXPECT_EQ(stops, 0);
 
     const QString existing = dir.filePath("keep.mp3");
-    writeAll(existing, "old");
+    ASSERT_TRUE(writeFileBytes(existing, "old"));
     dialogs.chosenPath = existing;
     dialogs.shown.clear();
     EXPECT_EQ(run(), RangeExportOutcome::Declined);
     EXPECT_EQ(dialogs.shown, QStringList({"Confirm replace? File aleady exists. Replace it ?"}));
-    EXPECT_EQ(readAll(existing), "old");
+    EXPECT_EQ(readFileBytes(existing), "old");
     EXPECT_EQ(stops, 0);
 
     dialogs.answerYes = true;
     EXPECT_EQ(run(), RangeExportOutcome::Saved);
-    EXPECT_EQ(readAll(existing).size(), 4 * FakeFrames::kFrame + 128);  // 2050..2380 ms
+    EXPECT_EQ(readFileBytes(existing).size(), 4 * FakeFrames::kFrame + 128);  // 2050..2380 ms
 }
 
 TEST_F(ExportFixture, FailuresKeepTheExistingFile) {
     const QString existing = dir.filePath("keep.mp3");
-    writeAll(existing, "old");
+    ASSERT_TRUE(writeFileBytes(existing, "old"));
     dialogs.chosenPath = existing;
     dialogs.answerYes = true;
     const QStringList errorOnly({"Varnelo: Error saving MP3 file"});
@@ -168,20 +160,20 @@ TEST_F(ExportFixture, FailuresKeepTheExistingFile) {
     QFile::resize(source, FakeFrames::kHeader + 10 * FakeFrames::kFrame);
     EXPECT_EQ(run(), RangeExportOutcome::Failed);
     EXPECT_EQ(dialogs.shown.mid(1), errorOnly);
-    EXPECT_EQ(readAll(existing), "old");
+    EXPECT_EQ(readFileBytes(existing), "old");
 
     // Missing source, times outside the file, reversed times, verse index beyond the table.
     request.Mp3FilePath = dir.filePath("missing.mp3");
     EXPECT_EQ(run(), RangeExportOutcome::Failed);
     request.Mp3FilePath = source;
-    writeAll(source, sourceBytes());
+    ASSERT_TRUE(writeFileBytes(source, sourceBytes()));
     request.verseTimes[1].start = 99999;
     EXPECT_EQ(run(), RangeExportOutcome::Failed);
     request.verseTimes[1].start = 3000;
     EXPECT_EQ(run(), RangeExportOutcome::Failed);
     request.RE = 10;
     EXPECT_EQ(run(), RangeExportOutcome::Failed);
-    EXPECT_EQ(readAll(existing), "old");
+    EXPECT_EQ(readFileBytes(existing), "old");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "no temporary file is left";
 
     // The target cannot be written: its folder does not exist.

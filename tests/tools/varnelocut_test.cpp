@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QProcess>
 
+#include "filebytes.h"
 #include "mp3fixture.h"
 #include "recitation/mp3cut.h"
 #include "recitation/mp3stream.h"
@@ -11,6 +12,7 @@
 
 using namespace varnelo;
 using varnelo::test::Mp3Maker;
+using varnelo::test::readFileBytes;
 
 namespace {
 
@@ -28,11 +30,6 @@ ToolRun cut(const QStringList &args) {
     }
     run.err = QString::fromLocal8Bit(tool.readAllStandardError());
     return run;
-}
-
-QByteArray readAll(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 }  // namespace
@@ -56,11 +53,11 @@ TEST(VarneloCut, WritesTheSameCutAsTheExport) {
     tag.album = "Quran";
     const QString expected = maker.dir() + "/expected.mp3";
     ASSERT_TRUE(CutMp3Range(source, StreamFrameLocator(stream), 1000, 2500, expected, tag).ok());
-    EXPECT_EQ(readAll(out), readAll(expected));
+    EXPECT_EQ(readFileBytes(out), readFileBytes(expected));
 
     // Default tag: the export's title and album, the source's name as artist.
     ASSERT_EQ(cut({source, "0", "100", out}).status, 0);
-    const QByteArray defaults = readAll(out).right(128);
+    const QByteArray defaults = readFileBytes(out).right(128);
     EXPECT_EQ(defaults.mid(3, 30).trimmed(), kRangeTagTitle);
     EXPECT_EQ(defaults.mid(33, 30).trimmed(), "002");
     EXPECT_EQ(defaults.mid(63, 30).trimmed(), "Quran");
