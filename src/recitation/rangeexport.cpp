@@ -91,6 +91,11 @@ RangeExportOutcome RangeExport::cmdRangeToMP3(const RangeExportRequest &request,
                         .arg(request.RE)
                         .arg(request.verseTimes.size()));
     }
+    // Replacing the sura's own recitation file with a piece of it would lose the recitation.
+    if (QFileInfo::exists(path) &&
+        QFileInfo(path).canonicalFilePath() == QFileInfo(request.Mp3FilePath).canonicalFilePath()) {
+        return fail(QStringLiteral("%1 is the sura's own recitation file").arg(path));
+    }
     const Mp3CutResult cut =
         CutMp3Range(request.Mp3FilePath, frames, request.verseTimes.at(request.RB).start,
                     request.verseTimes.at(request.RE).end, path,

@@ -176,9 +176,14 @@ TEST_F(ExportFixture, FailuresKeepTheExistingFile) {
     EXPECT_EQ(readFileBytes(existing), "old");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "no temporary file is left";
 
-    // The target cannot be written: its folder does not exist.
+    // The sura's own file is never replaced by a piece of it.
     request.RE = 5;
     request.verseTimes[1].start = 450;
+    dialogs.chosenPath = source;
+    EXPECT_EQ(run(), RangeExportOutcome::Failed);
+    EXPECT_EQ(readFileBytes(source), sourceBytes());
+
+    // The target cannot be written: its folder does not exist.
     dialogs.chosenPath = dir.filePath("no/such/folder/x.mp3");
     dialogs.shown.clear();
     EXPECT_EQ(run(), RangeExportOutcome::Failed);
