@@ -70,8 +70,7 @@ int main(int argc, char *argv[]) {
 
     Mp3Stream stream;
     if (!stream.open(args.at(0))) {
-        return complain(QStringLiteral("%1: %2").arg(args.at(0), stream.errorString()),
-                        kExitFailed);
+        return complain(stream.errorString(), kExitFailed);
     }
     Id3v1Tag tag;
     tag.title = parser.value(title);
