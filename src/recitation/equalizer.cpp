@@ -3,8 +3,8 @@
 #include <QString>
 
 #include <algorithm>
-#include <cmath>
 
+#include "app/settings.h"
 #include "platform/settingsstore.h"
 
 namespace varnelo {
@@ -17,37 +17,20 @@ QString gainKey(int band) {
     return QStringLiteral("Val%1").arg(band);
 }
 
-// Gains written with a decimal comma by a store of another locale still read back.
 float readGain(const QString &text, float fallback) {
-    bool ok = false;
-    const double value =
-        QString(text).replace(QLatin1Char(','), QLatin1Char('.')).trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(value)) {
+    const std::optional<double> value = toDouble(text);
+    if (!value) {
         return fallback;
     }
-    return float(std::clamp(value, double(kMinEqualizerGain), double(kMaxEqualizerGain)));
-}
-
-// "True"/"False" in any case, or a number where non-zero is True.
-bool readBoolean(const QString &text, bool fallback) {
-    const QString trimmed = text.trimmed();
-    if (trimmed.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) {
-        return true;
-    }
-    if (trimmed.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0) {
-        return false;
-    }
-    bool ok = false;
-    const double value = trimmed.toDouble(&ok);
-    return ok ? value != 0 : fallback;
+    return float(std::clamp(*value, double(kMinEqualizerGain), double(kMaxEqualizerGain)));
 }
 
 }  // namespace
 
 EqualizerSettings ReadEqualizerSettings(const SettingsStore &store) {
     EqualizerSettings settings;
-    settings.EqEnabled = readBoolean(store.get(kSection, QStringLiteral("EQEnabled"), QString()),
-                                     settings.EqEnabled);
+    settings.EqEnabled =
+        toBoolean(store.get(kSection, QStringLiteral("EQEnabled"), QString())).value_or(true);
     for (int band = 0; band < kEqualizerBands; ++band) {
         settings.EqualizerGains[band] =
             readGain(store.get(kSection, gainKey(band), QString()), kDefaultEqualizerGains[band]);

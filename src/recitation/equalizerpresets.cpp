@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/settings.h"
 #include "platform/messagebox.h"
 #include "platform/settingsstore.h"
 
@@ -149,9 +150,7 @@ EqualizerSliderValues EqualizerPresets::gainsOfEntry(const QString &entry) {
     const QStringList parts = entry.split(QLatin1Char('|'));
     EqualizerSliderValues values{};
     for (int band = 0; band < kEqualizerBands && band + 1 < parts.size(); ++band) {
-        bool ok = false;
-        const double value = parts.at(band + 1).trimmed().toDouble(&ok);
-        values[band] = ok && std::isfinite(value) ? wholeGain(value) : 0;
+        values[band] = wholeGain(toDouble(parts.at(band + 1)).value_or(0));
     }
     return values;
 }

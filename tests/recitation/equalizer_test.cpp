@@ -40,7 +40,7 @@ TEST(EqualizerSettings, DefaultsRoundTripAndGarbage) {
     store.save("EQ", "Val0", "loud");
     store.save("EQ", "Val1", "nan");
     store.save("EQ", "Val2", "");
-    store.save("EQ", "Val3", "2,5");
+    store.save("EQ", "Val3", " 2.5 ");
     store.save("EQ", "Val4", "1e30");
     store.save("EQ", "Val5", "-40");
     const EqualizerSettings garbage = ReadEqualizerSettings(store);
