@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "platform/fakeaudiooutput.h"
 #include "platform/memorysettingsstore.h"
+#include "recitation/clsfmod.h"
 #include "recitation/equalizer.h"
 #include "recitation/equalizerpresets.h"
 #include "scripteddialogs.h"
@@ -46,6 +48,19 @@ TEST(EqualizerSettings, DefaultsRoundTripAndGarbage) {
     EXPECT_TRUE(garbage.EqEnabled);
     EXPECT_EQ(garbage.EqualizerGains,
               (EqualizerGainTable{-8, 10, 10, 2.5f, 15, -15, 7, 8, 9, -15}));
+}
+
+TEST(EqualizerSettings, EngineAppliesTheStoredGains) {
+    MemorySettingsStore store;
+    store.save("EQ", "Val3", "4.5");
+    const EqualizerSettings settings = ReadEqualizerSettings(store);
+    FakeAudioOutput output;
+    clsFMod Fmod(output);
+    Fmod.bindEqualizerGains(&settings.EqualizerGains);
+    Fmod.EnableEqualizer();
+    Fmod.SetEqualizerValue();
+    EXPECT_EQ(Fmod.equalizerGains(), settings.EqualizerGains);
+    Fmod.bindEqualizerGains(nullptr);
 }
 
 TEST(EqualizerPresets, FreshSettingsSelectPreset4) {
