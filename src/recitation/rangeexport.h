@@ -37,7 +37,7 @@ inline constexpr char kRangeTagTitle[] = "varnelo.app - Varnelo";
 
 // value as decimal text with "0" prepended until it has length characters.
 QString ZeroPad(int value, int length);
-// The verse number of a verse index in names: suras 1 and 9 have no opening formula entry.
+// The verse number of a verse index: index k is verse k + 1 in suras 1 and 9, else verse k.
 int VerseNumberOfIndex(int sura, int verseIndex);
 // "SSS-BBB-EEE.MP3" for the range RB..RE of sura.
 QString DefaultRangeFileName(int sura, int RB, int RE);
@@ -52,8 +52,9 @@ public:
     // stopRecitation stops any playing recitation before the file is read.
     RangeExport(MessageBox &messages, SaveFileDialog &dialog, std::function<void()> stopRecitation);
 
-    // The whole command; frames locates the frames of request.Mp3FilePath. Every failure is
-    // reported to the user with "Error saving MP3 file" and leaves any existing file as it was.
+    // The whole command; frames locates the frames of request.Mp3FilePath (in the program a
+    // StreamFrameLocator over the engine's stream). Every failure is reported to the user with
+    // "Error saving MP3 file" and leaves any existing file as it was.
     RangeExportOutcome cmdRangeToMP3(const RangeExportRequest &request, const FrameLocator &frames);
 
     // Path of the last file saved, "" before the first.
