@@ -119,7 +119,11 @@ void QtAudioOutput::finish() {
 }
 
 void QtAudioOutput::onTick() {
-    if (m_sourceEnded) {
+    if (m_sink && m_sink->state() == QAudio::StoppedState) {
+        // The device went away or failed: what was played stays counted.
+        m_framesRead = framesPlayed();
+        finish();
+    } else if (m_sourceEnded) {
         const qint64 played = framesPlayed();
         if (played != m_lastPlayed) {
             m_lastPlayed = played;

@@ -127,6 +127,7 @@ bool clsFMod::OpenMP3File(const QString &path) {
 
 void clsFMod::CloseAll() {
     StopPlaying();
+    cancelAllWatches();
     m_stream.close();
     StreamLength = 0;
     m_baseSample = 0;
@@ -174,6 +175,7 @@ void clsFMod::stopOutput() {
         m_running = false;
     }
     m_output.stop();
+    m_paused = false;
 }
 
 void clsFMod::startOutput() {
@@ -214,12 +216,14 @@ void clsFMod::StopPlaying() {
 }
 
 void clsFMod::PausePlaying() {
+    m_paused = m_running;
     m_output.setPaused(true);
     PauseBreaked = false;
 }
 
 void clsFMod::ResumePlaying() {
     PauseBreaked = true;
+    m_paused = false;
     m_output.setPaused(false);
 }
 
@@ -243,12 +247,13 @@ void clsFMod::SetPositionInSec(qint32 ms) {
         return;
     }
     const bool wasRunning = m_running && m_output.isActive();
+    const bool wasPaused = m_paused;
     stopOutput();
     seekTo(m_stream.msToSample(std::max(ms, 0)));
     if (wasRunning) {
         startOutput();
-        if (!PauseBreaked) {
-            m_output.setPaused(true);
+        if (wasPaused) {
+            PausePlaying();
         }
     }
 }

@@ -49,7 +49,7 @@ public:
     void ResumePlaying();
     // Master volume from the slider position 0..1000, mapped to 0..255 (halves to even).
     void SetVolume(qint32 v);
-    // Stops and closes the stream.
+    // Stops and closes the stream; pending position watches are dropped.
     void CloseAll();
     // pos = stream time + 200; stops the sound once the stream time reaches EndPosition - 200.
     void GetPosition(qint32 &pos);
@@ -116,6 +116,7 @@ private:
     const EqGainTable *m_gainTable = nullptr;
     bool m_outputReady = false;
     bool m_running = false;   // the output was started for the current section
+    bool m_paused = false;    // held by PausePlaying (callers set PauseBreaked on their own too)
     qint64 m_baseSample = 0;  // stream sample where the output started
     qint32 m_endPosition = 0;
     qint32 m_masterVolume = 255;

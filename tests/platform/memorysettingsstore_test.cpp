@@ -4,7 +4,8 @@
 
 using varnelo::MemorySettingsStore;
 
-TEST(MemorySettingsStore, GetSaveDeleteAll) {
+TEST(MemorySettingsStore, GetSaveDeleteAll)
+{
     MemorySettingsStore store;
     EXPECT_EQ(store.get("Main", "Top", "NO"), "NO");
     store.save("Main", "Top", "120");

@@ -129,6 +129,13 @@ TEST_F(ClsFModTest, PauseHoldsThePositionAndPauseBreakedFollows) {
     fmod.GetPosition(pos);
     EXPECT_EQ(pos, 3200);
     // A caller may hold the flag itself; Play sets it again.
+    // Moving a paused stream keeps it paused.
+    fmod.PausePlaying();
+    fmod.SetPositionInSec(4000);
+    m_output.advance(300);
+    fmod.GetPosition(pos);
+    EXPECT_EQ(pos, 4200);
+    fmod.ResumePlaying();
     fmod.PauseBreaked = false;
     fmod.Play(2000, 6000);
     EXPECT_TRUE(fmod.PauseBreaked);
@@ -203,6 +210,13 @@ TEST_F(ClsFModTest, PositionWatchesFireOnceWhenTheReportedPositionGetsThere) {
     EXPECT_EQ(fired[1].first, 3);
     EXPECT_EQ(fired[1].second, 7000);
     EXPECT_FALSE(fmod.isPlaying());
+
+    // A new file drops the watches of the old one.
+    fmod.watchPosition(1000, [&](qint32 pos) { fired.push_back({4, pos}); });
+    ASSERT_TRUE(fmod.OpenMP3File(m_bursts));
+    fmod.Play(0, 3000);
+    m_output.advance(2000);
+    EXPECT_EQ(fired.size(), 2u);
 }
 
 TEST_F(ClsFModTest, ByteOffsetOfTheFramePlaying) {
@@ -234,18 +248,11 @@ TEST_F(ClsFModTest, ByteOffsetOfTheFramePlaying) {
 TEST_F(ClsFModTest, BadFilesLeaveTheEngineUsable) {
     int messages = 0;
     clsFMod fmod(m_output, [&](const QString &, const QString &) { ++messages; });
-    auto write = [&](const QString &name, const QByteArray &bytes) {
-        const QString path = m_maker.dir() + "/" + name;
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
-        return path;
-    };
     QFile good(m_bursts);
     ASSERT_TRUE(good.open(QIODevice::ReadOnly));
-    const QStringList bad = {m_maker.dir() + "/001.mp3", write("empty.mp3", {}),
-                             write("junk.mp3", QByteArray(100000, '\x5a')),
-                             write("cut.mp3", good.read(200))};
+    const QStringList bad = {m_maker.dir() + "/001.mp3", m_maker.writeFile("empty.mp3", {}),
+                             m_maker.writeFile("junk.mp3", QByteArray(100000, '\x5a')),
+                             m_maker.writeFile("cut.mp3", good.read(200))};
     for (const QString &path : bad) {
         ASSERT_TRUE(fmod.OpenMP3File(m_bursts));
         fmod.Play(1000, 3000);

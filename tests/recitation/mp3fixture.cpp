@@ -79,6 +79,15 @@ QString Mp3Maker::make(const QString &name, const Pcm &pcm, const QStringList &l
     return mp3;
 }
 
+QString Mp3Maker::writeFile(const QString &name, const QByteArray &bytes) {
+    const QString path = m_dir.filePath(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(bytes);
+    }
+    return path;
+}
+
 double toneLevelDb(const qint16 *interleaved, qint64 frames, int channels, int channel, int rate,
                    double freq) {
     const double w = 2 * std::numbers::pi * freq / rate;

@@ -31,6 +31,8 @@ public:
     static bool lameAvailable();
     // Encodes pcm to name.mp3 with the extra lame arguments; empty on failure.
     QString make(const QString &name, const Pcm &pcm, const QStringList &lameArgs);
+    // Writes bytes to a file of that name in the directory and returns its path.
+    QString writeFile(const QString &name, const QByteArray &bytes);
     QString dir() const { return m_dir.path(); }
 
 private:

@@ -144,13 +144,6 @@ TEST(Mp3Stream, BadFilesFailCleanlyAndTheStreamStaysUsable) {
     ASSERT_TRUE(goodFile.open(QIODevice::ReadOnly));
     const QByteArray goodBytes = goodFile.readAll();
 
-    auto write = [&](const QString &name, const QByteArray &bytes) {
-        const QString path = maker.dir() + "/" + name;
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
-        return path;
-    };
     QByteArray noise(256 * 1024, 0);
     for (char &c : noise) {
         c = char(QRandomGenerator::global()->generate());
@@ -161,12 +154,12 @@ TEST(Mp3Stream, BadFilesFailCleanlyAndTheStreamStaysUsable) {
     }
     const QStringList bad = {
         maker.dir() + "/missing.mp3",
-        write("empty.mp3", {}),
-        write("noise.mp3", noise),
-        write("text.mp3", QByteArray("not an mp3 at all\n").repeated(1000)),
-        write("cut.mp3", goodBytes.left(300)),
-        write("tagonly.mp3",
-              QByteArray("ID3\x03\x00\x00\x00\x00\x00\x10", 10) + QByteArray(16, 'x')),
+        maker.writeFile("empty.mp3", {}),
+        maker.writeFile("noise.mp3", noise),
+        maker.writeFile("text.mp3", QByteArray("not an mp3 at all\n").repeated(1000)),
+        maker.writeFile("cut.mp3", goodBytes.left(300)),
+        maker.writeFile("tagonly.mp3",
+                        QByteArray("ID3\x03\x00\x00\x00\x00\x00\x10", 10) + QByteArray(16, 'x')),
         maker.dir(),
     };
     Mp3Stream stream;
@@ -182,9 +175,9 @@ TEST(Mp3Stream, BadFilesFailCleanlyAndTheStreamStaysUsable) {
         EXPECT_EQ(stream.frameEndOffsetAt(0), -1);
     }
     // Frames that decode to silence are still a stream; a cut one plays what is there.
-    stream.open(write("fake.mp3", fakeFrames));
+    stream.open(maker.writeFile("fake.mp3", fakeFrames));
     EXPECT_GE(stream.lengthMs(), 0);
-    ASSERT_TRUE(stream.open(write("half.mp3", goodBytes.left(goodBytes.size() / 2))));
+    ASSERT_TRUE(stream.open(maker.writeFile("half.mp3", goodBytes.left(goodBytes.size() / 2))));
     EXPECT_GT(stream.lengthMs(), 300);
     EXPECT_LT(stream.lengthMs(), 700);
     ASSERT_TRUE(stream.open(good));
