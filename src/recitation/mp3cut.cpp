@@ -35,6 +35,10 @@ QByteArray Id3v1Tag::toBytes() const {
     return out;
 }
 
+bool WriteTag(QIODevice &out, const Id3v1Tag &tag) {
+    return out.write(tag.toBytes()) == 128;
+}
+
 Mp3CutResult CutMp3Range(const QString &sourcePath, const FrameLocator &frames, qint32 startMs,
                          qint32 endMs, const QString &targetPath, const Id3v1Tag &tag) {
     Mp3CutResult result;
@@ -89,7 +93,7 @@ Mp3CutResult CutMp3Range(const QString &sourcePath, const FrameLocator &frames, 
         }
         remaining -= chunk.size();
     }
-    if (target.write(tag.toBytes()) != 128 || !target.commit()) {
+    if (!WriteTag(target, tag) || !target.commit()) {
         result.error = describe(target);
         return result;
     }

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QIODevice;
+
 namespace varnelo {
 
 class FrameLocator;
@@ -21,6 +23,9 @@ struct Id3v1Tag {
     // with "?" for characters it lacks.
     QByteArray toBytes() const;
 };
+
+// Writes the 128 bytes of tag at the current position of out; false when they are not all written.
+bool WriteTag(QIODevice &out, const Id3v1Tag &tag);
 
 // Outcome of a cut: the number of audio bytes written, or what went wrong.
 struct Mp3CutResult {
