@@ -1,5 +1,7 @@
 #include "platform/fakeaudiooutput.h"
 
+#include <algorithm>
+
 namespace varnelo {
 
 bool FakeAudioOutput::start(PcmSource *source, int sampleRate) {
@@ -10,6 +12,8 @@ bool FakeAudioOutput::start(PcmSource *source, int sampleRate) {
     m_source = source;
     m_rate = sampleRate;
     m_played = 0;
+    m_pulled = 0;
+    m_sourceEnded = false;
     m_fraction = 0;
     ++m_starts;
     return true;
@@ -24,12 +28,18 @@ void FakeAudioOutput::advanceFrames(qint64 frames) {
     if (m_source == nullptr || m_paused || frames <= 0) {
         return;
     }
-    const size_t at = m_recorded.size();
-    m_recorded.resize(at + size_t(frames) * 2);
-    const qint64 got = m_source->readFrames(m_recorded.data() + at, frames);
-    m_recorded.resize(at + size_t(std::max<qint64>(got, 0)) * 2);
-    m_played += std::max<qint64>(got, 0);
-    if (got < frames) {
+    const qint64 wanted = m_played + frames + m_readAhead - m_pulled;
+    if (!m_sourceEnded && wanted > 0) {
+        const size_t at = m_recorded.size();
+        m_recorded.resize(at + size_t(wanted) * 2);
+        const qint64 got =
+            std::max<qint64>(m_source->readFrames(m_recorded.data() + at, wanted), 0);
+        m_recorded.resize(at + size_t(got) * 2);
+        m_pulled += got;
+        m_sourceEnded = got < wanted;
+    }
+    m_played = std::min(m_played + frames, m_pulled);
+    if (m_sourceEnded && m_played == m_pulled) {
         m_source = nullptr;
     }
 }

@@ -23,12 +23,15 @@ public:
         m_progress = std::move(handler);
     }
 
+    // Frames pulled from the source ahead of what has played, as a device buffer holds them.
+    void setReadAhead(qint64 frames) { m_readAhead = frames; }
     // Lets ms of virtual time pass in steps of stepMs, reporting progress after each step.
     void advance(qint64 ms, qint64 stepMs = 1);
     // Lets `frames` stereo pairs play at once.
     void advanceFrames(qint64 frames);
 
-    // Every sample played since construction or clearRecorded(), interleaved stereo.
+    // Every sample handed to the output since construction or clearRecorded(), interleaved
+    // stereo: what played plus any read-ahead.
     const std::vector<qint16> &recorded() const { return m_recorded; }
     qint64 recordedFrames() const { return qint64(m_recorded.size()) / 2; }
     void clearRecorded() { m_recorded.clear(); }
@@ -47,6 +50,9 @@ private:
     int m_starts = 0;
     bool m_paused = false;
     qint64 m_played = 0;
+    qint64 m_pulled = 0;
+    qint64 m_readAhead = 0;
+    bool m_sourceEnded = false;
     qint64 m_fraction = 0;  // thousandths of a frame carried between steps
 };
 

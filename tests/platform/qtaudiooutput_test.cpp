@@ -7,7 +7,10 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <vector>
 
 #include "mp3fixture.h"
 #include "platform/qtaudiooutput.h"
@@ -108,18 +111,31 @@ TEST(QtAudioOutput, PlaysTheToneAtItsLevelIntoASoundServer) {
     }
     // All of it was heard; a busy machine may stretch it with a short underrun.
     EXPECT_GE(double(lastLoud - onset) / kRate, 1.97);
-    EXPECT_LE(double(lastLoud - onset) / kRate, 2.2);
+    EXPECT_LE(double(lastLoud - onset) / kRate, 2.5);
 
-    // One second from the middle: a 1 kHz tone at -18 dBFS in both channels.
-    const qint64 from = onset + kRate / 2;
-    ASSERT_LE(from + kRate, frames);
-    int crossings = 0;
-    for (qint64 i = from + 1; i < from + kRate; ++i) {
-        crossings += (pcm[2 * (i - 1)] < 0) != (pcm[2 * i] < 0) ? 1 : 0;
+    // A 1 kHz tone at -18 dBFS in both channels, judged by the median of 200 ms windows so that
+    // an underrun on a busy machine (a short gap) does not count.
+    const qint64 window = kRate / 5;
+    std::vector<double> frequencies;
+    std::array<std::vector<double>, 2> levels;
+    for (qint64 from = onset + kRate / 10; from + window < lastLoud; from += window) {
+        int crossings = 0;
+        for (qint64 i = from + 1; i < from + window; ++i) {
+            crossings += (pcm[2 * (i - 1)] < 0) != (pcm[2 * i] < 0) ? 1 : 0;
+        }
+        frequencies.push_back(crossings / 2.0 * kRate / double(window));
+        for (int channel = 0; channel < 2; ++channel) {
+            levels[size_t(channel)].push_back(
+                toneLevelDb(pcm + 2 * from, window, 2, channel, kRate, 1000));
+        }
     }
-    EXPECT_NEAR(crossings / 2.0, 1000, 5);
-    for (int channel = 0; channel < 2; ++channel) {
-        EXPECT_NEAR(toneLevelDb(pcm + 2 * from, kRate, 2, channel, kRate, 1000),
-                    -12.04 + 20 * std::log10(128.0 / 255), 1.0);
+    ASSERT_GE(frequencies.size(), 5u);
+    auto median = [](std::vector<double> values) {
+        std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+        return values[values.size() / 2];
+    };
+    EXPECT_NEAR(median(frequencies), 1000, 5);
+    for (const std::vector<double> &channel : levels) {
+        EXPECT_NEAR(median(channel), -12.04 + 20 * std::log10(128.0 / 255), 1.0);
     }
 }

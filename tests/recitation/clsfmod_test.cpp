@@ -232,9 +232,13 @@ TEST_F(ClsFModTest, ByteOffsetOfTheFramePlaying) {
         fmod.GetPositionByBytes(bytes);
         EXPECT_EQ(bytes, reference.frameOffsetAt(ms)) << ms;
     }
-    // While playing, the offset follows the sound, not the decoder's read-ahead.
+    // While playing, position and offset follow the sound, not the device's read-ahead.
+    m_output.setReadAhead(kRate / 5);
     fmod.Play(2000, 9000);
     m_output.advance(1000);
+    qint32 pos = 0;
+    fmod.GetPosition(pos);
+    EXPECT_EQ(pos, 3200);
     fmod.GetPositionByBytes(bytes);
     EXPECT_EQ(bytes, reference.frameOffsetAt(3000));
     // Moving a playing stream moves the sound.
