@@ -23,7 +23,7 @@ struct ToolRun {
 
 ToolRun cut(const QStringList &args) {
     QProcess tool;
-    tool.start(QStringLiteral(VARNELO_CUT_PATH), args);
+    tool.start(QStringLiteral(VARNELO_CUT), args);
     ToolRun run;
     if (tool.waitForFinished(60000) && tool.exitStatus() == QProcess::NormalExit) {
         run.status = tool.exitCode();
