@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <optional>
+
+namespace varnelo {
+
+// Byte range [begin, end) of one MPEG audio frame, as absolute offsets in the file.
+struct FrameSpan {
+    qint64 begin = 0;
+    qint64 end = 0;
+};
+
+// Maps a time of an MP3 file to the audio frame that holds it.
+class FrameLocator {
+public:
+    virtual ~FrameLocator() = default;
+
+    // Length of the decoded audio in ms; 0 when no file is open.
+    virtual qint32 lengthMs() const = 0;
+    // The frame holding time ms (lengthMs() itself maps to the last frame); nullopt outside
+    // 0..lengthMs() or when no file is open.
+    virtual std::optional<FrameSpan> frameAt(qint32 ms) const = 0;
+};
+
+}  // namespace varnelo

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class QIODevice;
+
+namespace varnelo {
+
+class FrameLocator;
+
+// A complete 128-byte ID3v1 tag; texts are cut or padded with blanks to their field widths.
+struct Id3v1Tag {
+    QString title;
+    QString artist;
+    QString album;
+    QString year;
+    QString comment;
+    // Genre index; 101 is "Speech".
+    quint8 genre = 101;
+
+    // "TAG", title (30), artist (30), album (30), year (4), comment (30), genre (1), in Latin-1
+    // with "?" for characters it lacks.
+    QByteArray toBytes() const;
+};
+
+// Writes the 128 bytes of tag at the current position of out; false when they are not all written.
+bool WriteTag(QIODevice &out, const Id3v1Tag &tag);
+
+// Outcome of a cut: the number of audio bytes written, or what went wrong.
+struct Mp3CutResult {
+    qint64 audioBytes = 0;
+    QString error;
+
+    bool ok() const { return error.isEmpty(); }
+};
+
+// Copies, without re-encoding, the audio frames of sourcePath from the one holding startMs to
+// the one holding endMs (cut to the file's length) into targetPath, followed by tag. The target
+// is written under a temporary name and renamed when complete, so on any failure an existing
+// target is untouched and no partial file remains.
+Mp3CutResult CutMp3Range(const QString &sourcePath, const FrameLocator &frames, qint32 startMs,
+                         qint32 endMs, const QString &targetPath, const Id3v1Tag &tag);
+
+}  // namespace varnelo

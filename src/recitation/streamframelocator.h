@@ -1,0 +1,21 @@
+#pragma once
+
+#include "recitation/framelocator.h"
+
+namespace varnelo {
+
+class Mp3Stream;
+
+// Frames of the file open in an Mp3Stream, from the stream's frame index.
+class StreamFrameLocator : public FrameLocator {
+public:
+    explicit StreamFrameLocator(Mp3Stream &stream) : m_stream(&stream) {}
+
+    qint32 lengthMs() const override;
+    std::optional<FrameSpan> frameAt(qint32 ms) const override;
+
+private:
+    Mp3Stream *m_stream;
+};
+
+}  // namespace varnelo

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+namespace varnelo::test {
+
+// The whole content of a file; empty when it cannot be read.
+inline QByteArray readFileBytes(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Creates or replaces a file with bytes; false when it cannot be written.
+inline bool writeFileBytes(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+}  // namespace varnelo::test
