@@ -1,12 +1,18 @@
 #include <QApplication>
-#include <QListWidget>
+#include <QDir>
+#include <QMessageBox>
 
-int main(int argc, char *argv[])
-{
+#include "mainwindow/frmmain.h"
+#include "platform/qsettingsstore.h"
+
+int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
-    QListWidget list;
-    list.setObjectName("cmbSura");
-    list.setWindowTitle("Varnelo");
-    list.show();
+    varnelo::QSettingsStore store;
+    varnelo::frmMain window(store, QCoreApplication::applicationDirPath(), QDir::tempPath());
+    if (!window.Form_Load()) {
+        QMessageBox::critical(nullptr, QStringLiteral("Varnelo"), window.failureMessage());
+        return 1;
+    }
+    window.show();
     return app.exec();
 }

@@ -1,0 +1,39 @@
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include "app/startup.h"
+#include "platform/memorysettingsstore.h"
+
+using namespace varnelo;
+
+TEST(SetAppFolder, NeverEndsInASeparator) {
+    EXPECT_EQ(SetAppFolder(" /opt/varnelo "), "/opt/varnelo");
+    EXPECT_EQ(SetAppFolder("C:/"), "C:");
+    EXPECT_EQ(SetAppFolder("C:\\"), "C:");
+    EXPECT_EQ(SetAppFolder("/"), "");
+    EXPECT_EQ(SetAppFolder("C:/") + "/data/pos.dat", "C:/data/pos.dat");
+}
+
+TEST(SetTempFolder, VxSubFolderOrDataFolder) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString temp = SetTempFolder(dir.path(), "/opt/varnelo");
+    EXPECT_EQ(temp, dir.path() + "/VX/");
+    EXPECT_TRUE(QFileInfo(temp).isDir());
+    EXPECT_EQ(SetTempFolder(dir.path() + "/", "/opt/varnelo"), temp);  // already there
+
+    EXPECT_EQ(SetTempFolder(dir.filePath("gone"), "/opt/varnelo"), "/opt/varnelo/data/");
+    EXPECT_EQ(SetTempFolder("", "C:"), "C:/data/");
+}
+
+TEST(StartupFailure, WipesTheStoreAndNamesTheError) {
+    MemorySettingsStore store;
+    store.save("Vol", "Pos", "loud");
+    const QString message = StartupFailure(store, "Type mismatch");
+    EXPECT_EQ(store.size(), 0);
+    EXPECT_TRUE(
+        message.startsWith("Type mismatch\n\nError starting Varnelo, try reinstalling "
+                           "Varnelo.. if problem persist, contact support at "));
+}
