@@ -1,0 +1,231 @@
+#include "data/archive.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "data/clscompress.h"
+
+namespace varnelo {
+
+namespace {
+
+constexpr qint64 kLengthFieldSize = 10;
+// The reader never looks further into the directory than this.
+constexpr qint64 kDirectoryWindow = 5000;
+
+// Leading blanks skipped, then digits up to the first other character; 0 when there are none.
+qint64 decimalValue(const QByteArray &text) {
+    qsizetype i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    qint64 value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        if (value < 1'000'000'000'000'000)
+            value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+struct Directory {
+    QByteArray window;   // the first characters of the directory text
+    qint64 dataEnd = 0;  // where the directory starts: members must end here
+    QString error;
+};
+
+Directory readDirectory(const QString &archivePath) {
+    Directory dir;
+    QFile file(archivePath);
+    if (!QFileInfo(archivePath).isFile() || !file.open(QIODevice::ReadOnly)) {
+        dir.error = QStringLiteral("Archive not found: %1").arg(archivePath);
+        return dir;
+    }
+    const qint64 size = file.size();
+    if (size < kLengthFieldSize || !file.seek(size - kLengthFieldSize)) {
+        dir.error = QStringLiteral("Truncated archive (no directory length): %1").arg(archivePath);
+        return dir;
+    }
+    const qint64 dirLength = decimalValue(file.read(kLengthFieldSize));
+    if (dirLength > size - kLengthFieldSize) {
+        dir.error = QStringLiteral("Directory length %1 goes beyond the start of %2")
+                        .arg(dirLength)
+                        .arg(archivePath);
+        return dir;
+    }
+    dir.dataEnd = size - kLengthFieldSize - dirLength;
+    if (!file.seek(dir.dataEnd)) {
+        dir.error = QStringLiteral("Cannot read the directory of %1").arg(archivePath);
+        return dir;
+    }
+    dir.window = file.read(kDirectoryWindow);
+    return dir;
+}
+
+// Takes the directory's fields from the front, each ended by ":".
+class FieldReader {
+public:
+    explicit FieldReader(const QByteArray &text) : m_text(text) {}
+
+    // The next field, or nullopt when no ":" is left.
+    std::optional<QByteArray> next() {
+        const qsizetype colon = m_text.indexOf(':', m_pos);
+        if (colon < 0)
+            return std::nullopt;
+        QByteArray field = m_text.mid(m_pos, colon - m_pos);
+        m_pos = colon + 1;
+        return field;
+    }
+
+private:
+    const QByteArray &m_text;
+    qsizetype m_pos = 0;
+};
+
+ExtractResult failure(const QString &error) {
+    ExtractResult result;
+    result.error = error;
+    return result;
+}
+
+QString damaged(const QString &archivePath) {
+    return QStringLiteral("Damaged directory (a field is missing) in %1").arg(archivePath);
+}
+
+// Finds the member by exact name and reads its stored bytes.
+ExtractResult readMember(const QString &archivePath, const Directory &dir, const QByteArray &name,
+                         QByteArray &stored) {
+    FieldReader fields(dir.window);
+    const auto countField = fields.next();
+    if (!countField)
+        return failure(damaged(archivePath));
+    const qint64 count = decimalValue(*countField);
+    qint64 index = 0;
+    for (qint64 i = 1; i <= count && index == 0; ++i) {
+        const auto field = fields.next();
+        if (!field)
+            return failure(damaged(archivePath));
+        if (*field == name)
+            index = i;
+    }
+    // A name that matches only when letter case is ignored is not there.
+    if (index == 0) {
+        ExtractResult result;
+        result.status = ExtractResult::Status::FileNotFound;
+        return result;
+    }
+    // The rest of the names, then the uninterpreted field of every member.
+    for (qint64 i = index + 1; i <= 2 * count; ++i) {
+        if (!fields.next())
+            return failure(damaged(archivePath));
+    }
+    qint64 offset = 0;
+    qint64 size = 0;
+    for (qint64 i = 1; i <= index; ++i) {
+        const auto field = fields.next();
+        if (!field)
+            return failure(damaged(archivePath));
+        offset += size;
+        size = decimalValue(*field);
+    }
+    if (offset + size > dir.dataEnd) {
+        return failure(QStringLiteral("Member %1 runs past the directory of %2")
+                           .arg(QString::fromLatin1(name), archivePath));
+    }
+
+    QFile file(archivePath);
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(offset) ||
+        (stored = file.read(size)).size() != size) {
+        return failure(QStringLiteral("Truncated archive: %1").arg(archivePath));
+    }
+    ExtractResult result;
+    result.status = ExtractResult::Status::Extracted;
+    return result;
+}
+
+ExtractResult extract(const QString &archivePath, const QString &name, const QString &tempFolder,
+                      bool decode) {
+    const Directory dir = readDirectory(archivePath);
+    if (!dir.error.isEmpty())
+        return failure(dir.error);
+    const QByteArray nameBytes = name.toLatin1();
+    if (decode && !dir.window.toUpper().contains(':' + nameBytes.toUpper() + ':')) {
+        ExtractResult result;
+        result.status = ExtractResult::Status::FileNotFound;
+        return result;
+    }
+    QByteArray stored;
+    ExtractResult result = readMember(archivePath, dir, nameBytes, stored);
+    if (!result.extracted())
+        return result;
+
+    result.path = QDir(tempFolder).filePath(name);
+    const clsCompress codec;
+    if (decode) {
+        const DecodeReport report = codec.DecodeFile(result.path, stored);
+        if (report.raised) {
+            result = failure(QStringLiteral("%1: member %2 of %3")
+                                 .arg(report.raised->description, name, archivePath));
+            result.codecError = report.raised;
+            return result;
+        }
+        result.codecError = report.recorded;
+    } else if (const auto error = codec.ExtractFile(result.path, stored)) {
+        return failure(error->description);
+    }
+    return result;
+}
+
+}  // namespace
+
+ExtractResult ExtractMember(const QString &archivePath, const QString &name,
+                            const QString &tempFolder) {
+    return extract(archivePath, name, tempFolder, true);
+}
+
+ExtractResult ExtractMemberUnchecked(const QString &archivePath, const QString &name,
+                                     const QString &tempFolder) {
+    return extract(archivePath, name, tempFolder, false);
+}
+
+ArchiveListing listArchiveMembers(const QString &archivePath) {
+    ArchiveListing listing;
+    const Directory dir = readDirectory(archivePath);
+    if (!dir.error.isEmpty()) {
+        listing.error = dir.error;
+        return listing;
+    }
+    FieldReader fields(dir.window);
+    const auto countField = fields.next();
+    const qint64 count = countField ? decimalValue(*countField) : 0;
+    // Names, the uninterpreted fields, then the sizes; each field takes at least one character.
+    if (!countField || count > kDirectoryWindow) {
+        listing.error = damaged(archivePath);
+        return listing;
+    }
+    for (qint64 i = 0; i < 3 * count; ++i) {
+        const auto field = fields.next();
+        if (!field) {
+            listing.members.clear();
+            listing.error = damaged(archivePath);
+            return listing;
+        }
+        if (i < count)
+            listing.members.append({QString::fromLatin1(*field), 0, 0});
+        else if (i >= 2 * count)
+            listing.members[i - 2 * count].storedSize = decimalValue(*field);
+    }
+    qint64 offset = 0;
+    for (ArchiveMember &member : listing.members) {
+        member.offset = offset;
+        offset += member.storedSize;
+        if (offset > dir.dataEnd) {
+            listing.error = QStringLiteral("Member %1 runs past the directory of %2")
+                                .arg(member.name, archivePath);
+            listing.members.clear();
+            return listing;
+        }
+    }
+    return listing;
+}
+
+}  // namespace varnelo

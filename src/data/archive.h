@@ -1,0 +1,55 @@
+#pragma once
+
+#include <optional>
+
+#include <QList>
+#include <QString>
+
+#include "data/codecerror.h"
+
+namespace varnelo {
+
+// Outcome of copying one member out of a packed data archive.
+struct ExtractResult {
+    enum class Status {
+        Extracted,     // path holds the member
+        FileNotFound,  // the archive has no member of that name
+        Failed,        // error says what went wrong and where
+    };
+    Status status = Status::Failed;
+    QString path;
+    QString error;
+    // A checksum mismatch recorded while decoding (Extracted) or a refused stream (Failed).
+    std::optional<CodecError> codecError;
+
+    bool extracted() const { return status == Status::Extracted; }
+    bool fileNotFound() const { return status == Status::FileNotFound; }
+};
+
+// Decodes the member to tempFolder + name, replacing any file there, and sets DecodeDone.
+// FileNotFound when the directory lacks the name (letter case counts); Failed for a missing or
+// damaged archive or a refused stream.
+ExtractResult ExtractMember(const QString &archivePath, const QString &name,
+                            const QString &tempFolder);
+
+// Copies the member's stored bytes unchanged to tempFolder + name; otherwise as ExtractMember.
+ExtractResult ExtractMemberUnchecked(const QString &archivePath, const QString &name,
+                                     const QString &tempFolder);
+
+struct ArchiveMember {
+    QString name;
+    qint64 storedSize = 0;
+    qint64 offset = 0;
+};
+
+struct ArchiveListing {
+    QList<ArchiveMember> members;
+    QString error;  // empty when the whole directory was read
+
+    bool ok() const { return error.isEmpty(); }
+};
+
+// Every member of the archive in stored order, or the first problem with the directory.
+ArchiveListing listArchiveMembers(const QString &archivePath);
+
+}  // namespace varnelo

@@ -1,0 +1,236 @@
+#include "data/ze3fastdecoder.h"
+
+#include <array>
+#include <cstring>
+#include <vector>
+
+#include <QtEndian>
+
+namespace varnelo {
+
+namespace {
+
+constexpr int kMaxNodes = 512;
+constexpr int kLookupBits = Ze3FastDecoder::kLookupBits;
+constexpr quint32 kTableSize = 1u << kLookupBits;
+constexpr quint32 kTableMask = kTableSize - 1;
+// Most symbols one table entry resolves.
+constexpr int kSymbolsPerEntry = 3;
+
+// Tree as child links per node; -1 marks an absent link or symbol.
+struct Tree {
+    std::array<std::array<qint16, 2>, kMaxNodes> child;
+    std::array<qint16, kMaxNodes> symbol;
+};
+
+// What the next kLookupBits bits lead to from the root, in one word: up to three whole symbols
+// (bits 0-23, first symbol lowest) and the bits they take; or a code longer than the look-up;
+// or a branch the tree does not have, which ends the data.
+enum class EntryKind : quint32 { Symbols, Long, End };
+
+constexpr quint32 makeEntry(EntryKind kind, quint32 symbols, int count, int bits) {
+    return symbols | quint32(bits) << 24 | quint32(count) << 28 | quint32(kind) << 30;
+}
+constexpr EntryKind kindOf(quint32 entry) {
+    return EntryKind(entry >> 30);
+}
+constexpr int countOf(quint32 entry) {
+    return (entry >> 28) & 3;
+}
+constexpr int bitsOf(quint32 entry) {
+    return (entry >> 24) & 15;
+}
+
+class BitReader {
+public:
+    BitReader(const quint8 *data, qint64 size, qint64 start)
+        : m_data(data), m_endBit(quint64(size) * 8), m_bit(quint64(start) * 8) {}
+
+    // Next bit; past the end of the input a 0.
+    int next() {
+        const quint64 bit = m_bit++;
+        return bit < m_endBit ? (m_data[bit >> 3] >> (bit & 7)) & 1 : 0;
+    }
+    quint64 position() const { return m_bit; }
+
+private:
+    const quint8 *m_data;
+    quint64 m_endBit;
+    quint64 m_bit;
+};
+
+void buildTree(const quint8 *in, qint64 n, const Ze3Header &header, Tree &tree, qint64 &dataStart) {
+    std::array<quint8, 256> lengths{};
+    const qint64 pairs = qMin<qint64>(header.symbolCount, (n - 11) / 2);
+    for (qint64 i = 0; i < pairs; ++i)
+        lengths[in[11 + 2 * i]] = in[12 + 2 * i];
+
+    for (auto &links : tree.child)
+        links = {-1, -1};
+    tree.symbol.fill(-1);
+    int used = 1;
+    BitReader reader(in, n, header.codeStart());
+    for (int symbol = 0; symbol < 256; ++symbol) {
+        int node = 0;
+        bool placed = true;
+        for (int j = 0; j < lengths[symbol]; ++j) {
+            const int bit = reader.next();
+            if (!placed)
+                continue;  // the rest of a code that did not fit is still read
+            qint16 &next = tree.child[node][bit];
+            if (next < 0 && used == kMaxNodes) {
+                placed = false;
+                continue;
+            }
+            if (next < 0)
+                next = qint16(used++);
+            node = next;
+        }
+        if (placed && node != 0)
+            tree.symbol[node] = qint16(symbol);
+    }
+    dataStart = qint64((reader.position() + 7) / 8);
+}
+
+void fillFirstSymbols(const Tree &tree, std::vector<quint32> &table, int node, int depth,
+                      quint32 prefix) {
+    for (int bit = 0; bit < 2; ++bit) {
+        const int child = tree.child[node][bit];
+        const quint32 path = prefix | quint32(bit) << depth;
+        const int bits = depth + 1;
+        quint32 entry;
+        if (child < 0)
+            entry = makeEntry(EntryKind::End, 0, 0, bits);
+        else if (tree.symbol[child] >= 0)
+            entry = makeEntry(EntryKind::Symbols, quint32(tree.symbol[child]), 1, bits);
+        else if (bits == kLookupBits)
+            entry = makeEntry(EntryKind::Long, 0, 0, bits);
+        else {
+            fillFirstSymbols(tree, table, child, bits, path);
+            continue;
+        }
+        for (quint32 rest = 0; rest < kTableSize >> bits; ++rest)
+            table[path | rest << bits] = entry;
+    }
+}
+
+// Adds to each one-symbol entry the symbols that follow wholly within the same bits.
+void addFollowingSymbols(std::vector<quint32> &table) {
+    const std::vector<quint32> first = table;
+    for (quint32 window = 0; window < kTableSize; ++window) {
+        quint32 entry = first[window];
+        if (kindOf(entry) != EntryKind::Symbols)
+            continue;
+        quint32 symbols = entry & 0xffffff;
+        int count = 1;
+        int used = bitsOf(entry);
+        while (count < kSymbolsPerEntry) {
+            const quint32 next = first[window >> used];
+            if (kindOf(next) != EntryKind::Symbols || bitsOf(next) > kLookupBits - used)
+                break;
+            symbols |= (next & 0xff) << (8 * count++);
+            used += bitsOf(next);
+        }
+        table[window] = makeEntry(EntryKind::Symbols, symbols, count, used);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Table look-ups while eight bytes can be loaded and three symbols fit in the output. Stops at a
+// long code or a missing branch without taking its bits; returns true on a missing branch.
+bool decodeByTable(const quint8 *in, qint64 n, const std::vector<quint32> &table, char *output,
+                   qint64 limit, qint64 &produced, quint64 &bit) {
+    if (n < 8 || (bit >> 3) > quint64(n - 8))
+        return false;
+    const quint8 *p = in + (bit >> 3);
+    const quint8 *const lastLoad = in + n - 8;
+    char *o = output + produced;
+    char *const outEnd = output + limit;
+    quint64 buffer = 0;  // bits from the stream at (p - in) * 8 - available on, lowest first
+    int available = 0;
+    auto refill = [&] {
+        quint64 word;
+        std::memcpy(&word, p, 8);
+        buffer |= qFromLittleEndian(word) << available;
+        p += (63 - available) >> 3;
+        available |= 56;
+    };
+    refill();
+    buffer >>= bit & 7;
+    available -= int(bit & 7);
+
+    bool ended = false;
+    while (outEnd - o >= 4 * kSymbolsPerEntry) {
+        // A refill leaves at least 56 bits: four look-ups of at most kLookupBits each.
+        int round = 0;
+        for (; round < 4; ++round) {
+            const quint32 entry = table[buffer & kTableMask];
+            if (kindOf(entry) != EntryKind::Symbols) {
+                ended = kindOf(entry) == EntryKind::End;
+                break;
+            }
+            const quint32 symbols = qToLittleEndian(entry);
+            std::memcpy(o, &symbols, 3);
+            o += countOf(entry);
+            buffer >>= bitsOf(entry);
+            available -= bitsOf(entry);
+        }
+        if (round < 4 || p > lastLoad)
+            break;
+        refill();
+    }
+    produced = o - output;
+    bit = quint64(p - in) * 8 - quint64(available);
+    return ended;
+}
+
+}  // namespace
+
+Ze3Check Ze3FastDecoder::decode(const QByteArray &input, QByteArray &out) {
+    const Ze3Header header = readZe3Header(input);
+    Ze3Check check;
+    if (decodeSimpleForm(header, input, out, check))
+        return check;
+    const auto *in = reinterpret_cast<const quint8 *>(input.constData());
+    const qint64 n = input.size();
+
+    Tree tree;
+    qint64 dataStart = 0;
+    buildTree(in, n, header, tree, dataStart);
+    std::vector<quint32> table(kTableSize);
+    fillFirstSymbols(tree, table, 0, 0, 0);
+    addFollowingSymbols(table);
+
+    const qint64 limit = header.outputLimit(n, dataStart);
+    out.resize(limit);
+    char *const output = out.data();
+    qint64 produced = 0;
+    quint64 bit = quint64(dataStart) * 8;
+    const quint64 endBit = quint64(n) * 8;
+    while (produced < limit) {
+        if (decodeByTable(in, n, table, output, limit, produced, bit) || produced == limit)
+            break;
+        // One code bit by bit: a long code, or the last bytes of input or output.
+        int node = 0;
+        while (node >= 0 && bit < endBit) {
+            node = tree.child[node][(in[bit >> 3] >> (bit & 7)) & 1];
+            ++bit;
+            if (node >= 0 && tree.symbol[node] >= 0) {
+                output[produced++] = char(tree.symbol[node]);
+                break;
+            }
+        }
+        if (node < 0 || bit >= endBit)
+            break;
+    }
+    out.resize(produced);
+    const bool whole = produced == header.length;
+    return whole && xorChecksum(out.constData(), produced) == header.checksum
+               ? Ze3Check::Ok
+               : Ze3Check::ChecksumMismatch;
+}
+
+}  // namespace varnelo

@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "data/archive.h"
+#include "data/archivewriter.h"
+#include "data/clscompress.h"
+
+using namespace varnelo;
+
+namespace {
+
+class ArchiveTest : public ::testing::Test {
+protected:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString temp() const { return m_dir.path() + "/tmp/"; }
+
+    void SetUp() override { ASSERT_TRUE(QDir(m_dir.path()).mkpath("tmp")); }
+
+    QString write(const QString &name, const QByteArray &bytes) const {
+        QFile file(path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path(name);
+    }
+
+    static QByteArray read(const QString &file) {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+
+    // Member data, then the directory text as given, then its length field.
+    QString handMade(const QByteArray &data, const QByteArray &directory) const {
+        return write("hand.dat", data + directory +
+                                     QByteArray::number(directory.size()).rightJustified(10, ' '));
+    }
+
+    QTemporaryDir m_dir;
+};
+
+}  // namespace
+
+TEST_F(ArchiveTest, WriterLayoutAndExtractionOfEveryMember) {
+    const QByteArray first = QByteArray("first member, packed. ").repeated(20);
+    ArchiveWriter writer;
+    writer.addMember("001.txt", first, ArchiveWriter::Packing::Encode);
+    writer.addMember("002.pos", "\x01\x02\x03", ArchiveWriter::Packing::Store);
+    writer.addMember("empty.hgt", "", ArchiveWriter::Packing::Store);
+    const QString archive = path("a.dat");
+    ASSERT_FALSE(writer.writeTo(archive));
+
+    QByteArray stream = first;
+    clsCompress().EncodeByte(stream);
+    const QByteArray dir =
+        "3:001.txt:002.pos:empty.hgt:440:3:0:" + QByteArray::number(stream.size()) + ":3:0:";
+    EXPECT_EQ(read(archive), stream + "\x01\x02\x03" + dir +
+                                 QByteArray::number(dir.size()).rightJustified(10, ' '));
+
+    const ArchiveListing listing = listArchiveMembers(archive);
+    ASSERT_TRUE(listing.ok()) << listing.error.toStdString();
+    ASSERT_EQ(listing.members.size(), 3);
+    EXPECT_EQ(listing.members[1].name, "002.pos");
+    EXPECT_EQ(listing.members[1].offset, stream.size());
+    EXPECT_EQ(listing.members[1].storedSize, 3);
+
+    write("tmp/001.txt", "stale file to be replaced");
+    DecodeDone = false;
+    ExtractResult r = ExtractMember(archive, "001.txt", temp());
+    ASSERT_TRUE(r.extracted()) << r.error.toStdString();
+    EXPECT_EQ(r.path, temp() + "001.txt");
+    EXPECT_EQ(read(r.path), first);
+    EXPECT_TRUE(DecodeDone);
+    EXPECT_FALSE(r.codecError);
+
+    // The last member with data ends right before the directory.
+    r = ExtractMemberUnchecked(archive, "002.pos", temp());
+    EXPECT_EQ(read(r.path), "\x01\x02\x03");
+    r = ExtractMemberUnchecked(archive, "empty.hgt", temp());
+    ASSERT_TRUE(r.extracted());
+    EXPECT_EQ(read(r.path), "");
+}
+
+TEST_F(ArchiveTest, NamesMatchWholeFieldsAndExactCase) {
+    const QString archive = handMade("HE0\rAAHE0\rBBB", "2:001.txt:0001.txt:9:9:6:7:");
+    EXPECT_EQ(read(ExtractMember(archive, "0001.txt", temp()).path), "BBB");
+    EXPECT_EQ(read(ExtractMember(archive, "001.txt", temp()).path), "AA");
+
+    QFile::remove(temp() + "01.txt");
+    DecodeDone = false;
+    for (const QString name : {"01.txt", "001.TXT", "txt", "2", "9"}) {
+        EXPECT_TRUE(ExtractMember(archive, name, temp()).fileNotFound()) << name.toStdString();
+        EXPECT_TRUE(ExtractMemberUnchecked(archive, name, temp()).fileNotFound());
+    }
+    EXPECT_FALSE(DecodeDone);
+    EXPECT_FALSE(QFile::exists(temp() + "01.txt"));
+    EXPECT_FALSE(QFile::exists(temp() + "001.TXT"));
+}
+
+TEST_F(ArchiveTest, FixedLayoutFromHandWrittenDirectory) {
+    // Two members of 120 and 7 bytes; the skipped fields may hold any number.
+    const QByteArray data = QByteArray(120, 'x') + "seventh";
+    const QString archive = handMade(data, "2:001.txt:002.txt:12345:0:120:7:");
+    EXPECT_EQ(read(ExtractMemberUnchecked(archive, "002.txt", temp()).path), "seventh");
+    EXPECT_EQ(read(ExtractMemberUnchecked(archive, "001.txt", temp()).path), QByteArray(120, 'x'));
+}
+
+TEST_F(ArchiveTest, DamagedArchivesGiveClearErrors) {
+    const auto errorOf = [&](const QString &archive, const QString &name) {
+        const ExtractResult r = ExtractMember(archive, name, temp());
+        EXPECT_EQ(r.status, ExtractResult::Status::Failed) << name.toStdString();
+        EXPECT_EQ(ExtractMemberUnchecked(archive, name, temp()).error, r.error);
+        return r.error;
+    };
+    EXPECT_TRUE(errorOf(path("none.dat"), "a").startsWith("Archive not found"));
+    EXPECT_TRUE(errorOf(write("short.dat", "12345"), "a").startsWith("Truncated archive"));
+    EXPECT_TRUE(errorOf(write("far.dat", "1:a:0:3:     99999"), "a").contains("beyond the start"));
+    // A size that runs into the directory, and a size list cut short.
+    EXPECT_TRUE(errorOf(handMade("abc", "1:a:0:4:"), "a").contains("runs past the directory"));
+    EXPECT_TRUE(errorOf(handMade("abc", "1:a:0:"), "a").startsWith("Damaged directory"));
+    EXPECT_TRUE(errorOf(handMade("abc", "1000000:a:"), "a").startsWith("Damaged directory"));
+    EXPECT_FALSE(listArchiveMembers(handMade("abc", "1:a:0:4:")).ok());
+    EXPECT_FALSE(listArchiveMembers(path("none.dat")).ok());
+
+    // A member that is not a ZE3 stream is refused; a corrupt one is written with the error noted.
+    const QString refused = handMade("HE5\rxyz", "1:a:0:7:");
+    const ExtractResult r = ExtractMember(refused, "a", temp());
+    ASSERT_TRUE(r.codecError.has_value());
+    EXPECT_EQ(r.codecError->source, "HuffmanDecode()");
+    QByteArray stream = QByteArray("abracadabra");
+    clsCompress().EncodeByte(stream);
+    stream[4] = char(stream[4] ^ 1);
+    const ExtractResult corrupt = ExtractMember(
+        handMade(stream, "1:a:0:" + QByteArray::number(stream.size()) + ":"), "a", temp());
+    EXPECT_TRUE(corrupt.extracted());
+    EXPECT_EQ(read(corrupt.path), "abracadabra");
+    ASSERT_TRUE(corrupt.codecError.has_value());
+    EXPECT_EQ(corrupt.codecError->source, "clsHuffman.Decode()");
+}
+
+TEST_F(ArchiveTest, DirectoryMustFitTheReadersWindow) {
+    // Sizes beyond the first 5000 characters of the directory are out of reach.
+    QByteArray dir = "2:" + QByteArray(4990, 'n') + ":b:0:0:1:1:";
+    EXPECT_TRUE(ExtractMemberUnchecked(handMade("xy", dir), "b", temp())
+                    .error.startsWith("Damaged directory"));
+
+    ArchiveWriter writer;
+    for (int i = 0; i < 500; ++i)
+        writer.addMember(QString("%1.txt").arg(i, 3, 10, QChar('0')), "x",
+                         ArchiveWriter::Packing::Store);
+    EXPECT_TRUE(writer.problem().has_value());
+    EXPECT_TRUE(writer.writeTo(path("big.dat")).has_value());
+    EXPECT_FALSE(QFile::exists(path("big.dat")));
+
+    for (const QString &bad : {QString(), QString("a:b"), QString::fromUtf8("\u0627.txt")}) {
+        ArchiveWriter named;
+        named.addMember(bad, "x", ArchiveWriter::Packing::Store);
+        EXPECT_TRUE(named.problem().has_value());
+    }
+    ArchiveWriter twice;
+    twice.addMember("a", "1", ArchiveWriter::Packing::Store);
+    twice.addMember("a", "2", ArchiveWriter::Packing::Store);
+    EXPECT_TRUE(twice.problem().has_value());
+}

@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+class VarneloPack : public ::testing::Test {
+protected:
+    ToolRun pack(const QStringList &args) const {
+        QProcess process;
+        process.start(VARNELO_PACK, args);
+        ToolRun run;
+        if (!process.waitForFinished(30000))
+            return run;
+        run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+        run.out = process.readAllStandardOutput();
+        run.err = process.readAllStandardError();
+        return run;
+    }
+
+    QString file(const QString &name, const QByteArray &bytes) const {
+        QFile f(path(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path(name);
+    }
+
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    static QByteArray read(const QString &name) {
+        QFile f(name);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+
+    QTemporaryDir m_dir;
+};
+
+}  // namespace
+
+TEST_F(VarneloPack, EncodeGivesTheExactStreamAndDecodeReturnsTheInput) {
+    // Stream worked out apart from the program (tests/data/ze3vectors.py).
+    const QString in = file("in.txt", "abracadabra");
+    EXPECT_EQ(pack({"encode", in, path("out.ze3")}).exitCode, 0);
+    EXPECT_EQ(read(path("out.ze3")).toHex(),
+              "5658200d660b000000050061016203630364037203ba071a730d");
+    EXPECT_EQ(pack({"decode", path("out.ze3"), path("back.txt")}).exitCode, 0);
+    EXPECT_EQ(read(path("back.txt")), "abracadabra");
+
+    // Empty input: the bare header; one repeated value: the stored form.
+    EXPECT_EQ(pack({"encode", file("empty", ""), path("empty.ze3")}).exitCode, 0);
+    EXPECT_EQ(read(path("empty.ze3")), "VX \r");
+    EXPECT_EQ(pack({"decode", path("empty.ze3"), path("empty.out")}).exitCode, 0);
+    EXPECT_EQ(read(path("empty.out")), "");
+    EXPECT_EQ(pack({"encode", file("same", "zzz"), path("same.ze3")}).exitCode, 0);
+    EXPECT_EQ(read(path("same.ze3")), "HE0\rzzz");
+}
+
+TEST_F(VarneloPack, BadStreamsFailAndChecksumMismatchExitsThree) {
+    const ToolRun refused = pack({"decode", file("bad", "HE9\rxxxxxxxxxxxx"), path("bad.out")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("identification string not found"));
+    EXPECT_FALSE(QFile::exists(path("bad.out")));
+
+    QByteArray stream = QByteArray::fromHex("5658200d660b000000050061016203630364037203ba071a730d");
+    stream[4] = 0;
+    const ToolRun corrupt = pack({"decode", file("c.ze3", stream), path("c.out")});
+    EXPECT_EQ(corrupt.exitCode, 3);
+    EXPECT_TRUE(corrupt.err.contains("checksum did not match"));
+    EXPECT_EQ(read(path("c.out")), "abracadabra");
+
+    EXPECT_EQ(pack({"decode", path("missing"), path("x")}).exitCode, 1);
+    EXPECT_EQ(pack({"frobnicate"}).exitCode, 2);
+}
+
+TEST_F(VarneloPack, CreateListExtract) {
+    const QString text = file("001.txt", QByteArray("In the name of God. ").repeated(30));
+    const QString pos = file("001.pos", QByteArray("\x00\x10\x00\x00", 4));
+    const QString archive = path("t.dat");
+    ASSERT_EQ(pack({"create", archive, text, pos}).exitCode, 0);
+    const QString raw = path("raw.dat");
+    ASSERT_EQ(pack({"create", raw, "--store", text, pos}).exitCode, 0);
+
+    const ToolRun listed = pack({"list", raw});
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_EQ(listed.out, "001.txt\t600\n001.pos\t4\n");
+
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("out"));
+    EXPECT_EQ(pack({"extract", archive, "001.txt", path("out")}).exitCode, 0);
+    EXPECT_EQ(read(path("out/001.txt")), read(text));
+    EXPECT_EQ(pack({"extract", raw, "001.pos", path("out"), "--raw"}).exitCode, 0);
+    EXPECT_EQ(read(path("out/001.pos")), read(pos));
+
+    const ToolRun absent = pack({"extract", archive, "001.POS", path("out")});
+    EXPECT_EQ(absent.exitCode, 1);
+    EXPECT_TRUE(absent.err.contains("filenotfound"));
+    EXPECT_EQ(pack({"list", file("junk.dat", "12")}).exitCode, 1);
+}
