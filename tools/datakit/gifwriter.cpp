@@ -85,7 +85,7 @@ QByteArray writeGif(const GifFrames &frames, QString *error) {
     return out;
 }
 
-GifInfo inspectGif(const QByteArray &bytes) {
+GifInfo inspectGif(const QByteArray &bytes, bool withPixels) {
     GifInfo info;
     ReadCursor cursor{&bytes, 0};
     int code = 0;
@@ -101,6 +101,17 @@ GifInfo inspectGif(const QByteArray &bytes) {
         info.width = gif->SWidth;
         info.height = gif->SHeight;
         info.colours = gif->SColorMap ? gif->SColorMap->ColorCount : 0;
+        info.framesFullSize = true;
+        for (int i = 0; i < gif->ImageCount; ++i) {
+            const GifImageDesc &d = gif->SavedImages[i].ImageDesc;
+            info.framesFullSize = info.framesFullSize && d.Left == 0 && d.Top == 0 &&
+                                  d.Width == gif->SWidth && d.Height == gif->SHeight;
+            if (withPixels) {
+                info.pixels.append(
+                    QByteArray(reinterpret_cast<const char *>(gif->SavedImages[i].RasterBits),
+                               qsizetype(d.Width) * d.Height));
+            }
+        }
     }
     DGifCloseFile(gif, &code);
     return info;

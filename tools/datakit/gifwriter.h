@@ -31,8 +31,10 @@ struct GifInfo {
     int width = 0;
     int height = 0;
     int colours = 0;
+    bool framesFullSize = false;  // every frame covers the whole logical screen
+    QList<QByteArray> pixels;     // palette indexes of each frame, when asked for
     QString error;
 };
-GifInfo inspectGif(const QByteArray &gif);
+GifInfo inspectGif(const QByteArray &gif, bool withPixels = false);
 
 }  // namespace varnelo
