@@ -5,15 +5,14 @@
 #include "pagesbuilder.h"
 #include "quranjson.h"
 #include "translationbuilder.h"
+#include "workers.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QSaveFile>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <atomic>
-#include <thread>
 #include <vector>
 
 namespace varnelo {
@@ -235,15 +234,7 @@ QString buildDemo(const DemoOptions &options,
             }
         }
     };
-    const int threadCount = options.threads > 0 ? options.threads : QThread::idealThreadCount();
-    std::vector<std::thread> pool;
-    for (int t = 1; t < threadCount; ++t) {
-        pool.emplace_back(work);
-    }
-    work();
-    for (std::thread &t : pool) {
-        t.join();
-    }
+    runOnThreads(options.threads, work);
     for (size_t i = 0; i < recitations.size(); ++i) {
         const int sura = options.recitedSuras[qsizetype(i)];
         if (!recitations[i].error.isEmpty()) {

@@ -2,15 +2,14 @@
 
 #include "data/suracatalogue.h"
 #include "versetextfile.h"
+#include "workers.h"
 
 #include <QDir>
 #include <QFile>
-#include <QThread>
 #include <QtEndian>
 
 #include <algorithm>
 #include <atomic>
-#include <thread>
 #include <vector>
 
 namespace varnelo {
@@ -100,15 +99,7 @@ QList<SuraPages> buildSuraPages(const QList<SuraText> &suras, const PageStyle &s
             job.rendered = renderPart(job.verses, style);
         }
     };
-    const int count = threads > 0 ? threads : qMax(1, QThread::idealThreadCount());
-    std::vector<std::thread> pool;
-    for (int t = 1; t < count; ++t) {
-        pool.emplace_back(work);
-    }
-    work();
-    for (std::thread &t : pool) {
-        t.join();
-    }
+    runOnThreads(threads, work);
 
     // Heights and words: the bottom of each verse number's lines, words of indexes up to 255.
     QList<QMap<int, int>> bottoms(suras.size());  // verse index -> pixel bottom

@@ -2,6 +2,7 @@
 
 #include "archivebuilder.h"
 #include "data/suracatalogue.h"
+#include "versetextfile.h"
 
 #include <QFile>
 #include <QtEndian>
@@ -33,8 +34,7 @@ TimingTable parseTimingsCsv(const QByteArray &bytes, const QString &sourceName) 
     TimingTable result;
     const auto fail = [&](int line, const QString &what) {
         result.suras.clear();
-        result.error = line > 0 ? QStringLiteral("%1:%2: %3").arg(sourceName).arg(line).arg(what)
-                                : QStringLiteral("%1: %2").arg(sourceName, what);
+        result.error = inputError(sourceName, line, what);
         return result;
     };
     if (bytes.trimmed().isEmpty()) {

@@ -16,12 +16,16 @@ int verseIndexOf(int sura, int verse) {
     return (sura == 1 || sura == 9) ? verse - 1 : verse;
 }
 
+QString inputError(const QString &sourceName, int line, const QString &what) {
+    return line > 0 ? QStringLiteral("%1:%2: %3").arg(sourceName).arg(line).arg(what)
+                    : QStringLiteral("%1: %2").arg(sourceName, what);
+}
+
 VerseTextFile parseVerseText(const QByteArray &bytes, const QString &sourceName) {
     VerseTextFile result;
     const auto fail = [&](int line, const QString &what) {
         result.suras.clear();
-        result.error = line > 0 ? QStringLiteral("%1:%2: %3").arg(sourceName).arg(line).arg(what)
-                                : QStringLiteral("%1: %2").arg(sourceName, what);
+        result.error = inputError(sourceName, line, what);
         return result;
     };
     QList<QByteArray> lines = bytes.split('\n');

@@ -13,6 +13,9 @@ int numberedVerseCount(int sura);
 // opening entry, so their verse k is index k - 1.
 int verseIndexOf(int sura, int verse);
 
+// "file:line: what", or "file: what" for line 0: how every input error is reported.
+QString inputError(const QString &sourceName, int line, const QString &what);
+
 // The verse texts of a "sura|verse|text" file: for each sura present, its verses 1..n in order.
 struct VerseTextFile {
     QMap<int, QStringList> suras;

@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
+#include <QMap>
 #include <QSaveFile>
 
 #include <cstdio>
@@ -304,23 +305,16 @@ int main(int argc, char **argv) {
     }
     const QString command = args.takeAt(1);
     args[0] += u' ' + command;
-    if (command == "translation") {
-        return translationCommand(args);
-    }
-    if (command == "timings") {
-        return timingsCommand(args);
-    }
-    if (command == "pages") {
-        return pagesCommand(args);
-    }
-    if (command == "about") {
-        return aboutCommand(args);
-    }
-    if (command == "demo") {
-        return demoCommand(args);
-    }
-    if (command == "check") {
-        return checkCommand(args);
+    const QMap<QString, int (*)(const QStringList &)> commands = {
+        {"translation", translationCommand},
+        {"timings", timingsCommand},
+        {"pages", pagesCommand},
+        {"about", aboutCommand},
+        {"demo", demoCommand},
+        {"check", checkCommand},
+    };
+    if (const auto run = commands.value(command)) {
+        return run(args);
     }
     std::fprintf(stderr, "%s", usage);
     return 2;
