@@ -3,6 +3,9 @@
 #include "demobuilder.h"
 #include "recitation.h"
 
+#include <cstdlib>
+
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -72,4 +75,26 @@ TEST(Recitation, SpansLieInsideTheEncodedAudio) {
     QString error;
     EXPECT_GE(decodedLengthMs(mp3, tools, &error), r.spans[1].end);
     EXPECT_EQ(error, QString());
+
+    // In the decoded audio each verse is heard within 40 ms of its start, and the gap before it
+    // is quiet: the encoder's delay is accounted for.
+    QProcess mpg123;
+    mpg123.start(tools.mpg123, {"-q", "-m", "-w", "-", mp3});
+    ASSERT_TRUE(mpg123.waitForFinished(30000));
+    const Pcm pcm = pcmOfWav(mpg123.readAllStandardOutput());
+    ASSERT_GT(pcm.rate, 0);
+    const auto *samples = reinterpret_cast<const qint16 *>(pcm.samples.constData());
+    const auto loudest = [&](qint32 fromMs, qint32 toMs) {
+        int peak = 0;
+        for (qsizetype i = qsizetype(fromMs) * pcm.rate / 1000;
+             i < qsizetype(toMs) * pcm.rate / 1000 && i < pcm.frames(); ++i) {
+            peak = qMax(peak, std::abs(int(samples[i])));
+        }
+        return peak;
+    };
+    for (const VerseSpan &span : r.spans) {
+        EXPECT_GT(loudest(span.start, span.start + 40), 600) << span.start;
+        EXPECT_GT(loudest(span.end - 40, span.end), 600) << span.end;
+    }
+    EXPECT_LT(loudest(r.spans[0].end + 60, r.spans[1].start - 60), 600);
 }

@@ -46,6 +46,24 @@ qsizetype firstSound(const Pcm &pcm) {
     return -1;
 }
 
+// Cuts the voice's own lead-in and tail of silence, keeping 20 ms on either side, so that a
+// verse's span is where it is heard.
+void trimSilence(Pcm &pcm) {
+    const auto *s = reinterpret_cast<const qint16 *>(pcm.samples.constData());
+    const qsizetype first = firstSound(pcm);
+    if (first < 0) {
+        return;
+    }
+    qsizetype last = pcm.frames() - 1;
+    while (last > first && std::abs(int(s[last])) <= 600) {
+        --last;
+    }
+    const qsizetype margin = pcm.rate / 50;
+    const qsizetype from = qMax<qsizetype>(0, first - margin);
+    const qsizetype to = qMin(pcm.frames(), last + 1 + margin);
+    pcm.samples = pcm.samples.mid(2 * from, 2 * (to - from));
+}
+
 qint32 msOf(qsizetype frames, int rate) {
     return qint32(frames * 1000 / rate);
 }
@@ -157,6 +175,7 @@ Recitation reciteVerses(const QStringList &texts, const SpeechTools &tools,
             return fail(QStringLiteral("%1 gave no mono 16-bit WAVE").arg(tools.espeak));
         }
         whole.rate = pcm.rate;
+        trimSilence(pcm);
         if (!frames.isEmpty()) {
             whole.samples.append(QByteArray(qsizetype(whole.rate) * tools.gapMs / 1000 * 2, '\0'));
         }
