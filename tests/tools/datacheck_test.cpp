@@ -43,7 +43,8 @@ void buildFolder(const QDir &dir) {
         suras.append({sura,
                       QStringList(numberedVerseCount(sura), QString::fromUtf8("قُلۡ هُوَ")),
                       {},
-                      QString::fromUtf8("بِسۡمِ ٱللَّهِ")});
+                      QString::fromUtf8("بِسۡمِ ٱللَّهِ"),
+                      "bismi allahi"});
     }
     ASSERT_EQ(writeSuraPages(data, buildSuraPages(suras, style)), QString());
     ASSERT_EQ(aboutArchive({"credit"}).write(QDir(data).filePath("main1.dat")), QString());

@@ -194,7 +194,8 @@ QString buildDemo(const DemoOptions &options,
     // Page images, heights and words.
     QList<SuraText> texts;
     for (int sura : options.pageSuras) {
-        texts.append({sura, arabic.suras[sura], meanings.suras.value(sura), opening});
+        texts.append({sura, arabic.suras[sura], meanings.suras.value(sura), opening,
+                      meanings.suras.value(1).value(0)});
     }
     const QList<SuraPages> pages = buildSuraPages(texts, options.style, options.threads);
     if (QString e = writeSuraPages(dataDir, pages); !e.isEmpty()) {

@@ -73,6 +73,7 @@ QList<SuraPages> buildSuraPages(const QList<SuraText> &suras, const PageStyle &s
                 if (opening && index == 0) {
                     v.text = text.openingFormula;
                     v.ownLine = true;
+                    v.wordMeanings = text.openingMeanings;
                 } else {
                     const int verse = opening ? index : index + 1;
                     v.number = verse;

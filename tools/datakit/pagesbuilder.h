@@ -17,6 +17,7 @@ struct SuraText {
     QStringList verses;
     QStringList meanings;    // per verse: blank-separated word meanings, may be empty
     QString openingFormula;  // shown as verse index 0 of every sura but 1 and 9
+    QString openingMeanings;
 };
 
 // Page images (one GIF member per text part), heights and word records of one sura.

@@ -204,7 +204,8 @@ int pagesCommand(const QStringList &args) {
     const QString opening = p.isSet(bismi) ? p.value(bismi) : text.suras.value(1).value(0);
     QList<SuraText> suras;
     for (auto it = text.suras.cbegin(); it != text.suras.cend(); ++it) {
-        suras.append({it.key(), *it, words.suras.value(it.key()), opening});
+        suras.append(
+            {it.key(), *it, words.suras.value(it.key()), opening, words.suras.value(1).value(0)});
     }
     const QList<SuraPages> pages =
         buildSuraPages(suras, style, p.value(QStringLiteral("threads")).toInt());
