@@ -225,6 +225,16 @@ ArchiveListing listArchiveMembers(const QString &archivePath) {
             return listing;
         }
     }
+    // The members fill the space before the directory exactly.
+    if (offset != dir.dataEnd) {
+        listing.error = QStringLiteral(
+                            "Member sizes (%1 bytes) do not match the data of %2 (%3 "
+                            "bytes)")
+                            .arg(offset)
+                            .arg(archivePath)
+                            .arg(dir.dataEnd);
+        listing.members.clear();
+    }
     return listing;
 }
 

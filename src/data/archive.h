@@ -49,7 +49,8 @@ struct ArchiveListing {
     bool ok() const { return error.isEmpty(); }
 };
 
-// Every member of the archive in stored order, or the first problem with the directory.
+// Every member of the archive in stored order, or the first problem with the directory or with
+// the sizes, which must add up to the bytes before the directory.
 ArchiveListing listArchiveMembers(const QString &archivePath);
 
 }  // namespace varnelo

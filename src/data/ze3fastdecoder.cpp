@@ -24,21 +24,20 @@ struct Tree {
 };
 
 // What the next kLookupBits bits lead to from the root, in one word: up to three whole symbols
-// (bits 0-23, first symbol lowest) and the bits they take; or a code longer than the look-up;
-// or a branch the tree does not have, which ends the data.
-enum class EntryKind : quint32 { Symbols, Long, End };
+// (bits 8-31, first symbol lowest), their number (bits 6-7) and the bits they take (bits 0-5, so
+// the word itself can be the shift count); or, with no symbols, a code longer than the look-up or
+// a branch the tree does not have, which ends the data.
+constexpr quint32 kLongEntry = 0;
+constexpr quint32 kEndEntry = 1u << 8;
 
-constexpr quint32 makeEntry(EntryKind kind, quint32 symbols, int count, int bits) {
-    return symbols | quint32(bits) << 24 | quint32(count) << 28 | quint32(kind) << 30;
-}
-constexpr EntryKind kindOf(quint32 entry) {
-    return EntryKind(entry >> 30);
+constexpr quint32 symbolsEntry(quint32 symbols, int count, int bits) {
+    return quint32(bits) | quint32(count) << 6 | symbols << 8;
 }
 constexpr int countOf(quint32 entry) {
-    return (entry >> 28) & 3;
+    return (entry >> 6) & 3;
 }
 constexpr int bitsOf(quint32 entry) {
-    return (entry >> 24) & 15;
+    return entry & 63;
 }
 
 class BitReader {
@@ -100,11 +99,11 @@ void fillFirstSymbols(const Tree &tree, std::vector<quint32> &table, int node, i
         const int bits = depth + 1;
         quint32 entry;
         if (child < 0)
-            entry = makeEntry(EntryKind::End, 0, 0, bits);
+            entry = kEndEntry;
         else if (tree.symbol[child] >= 0)
-            entry = makeEntry(EntryKind::Symbols, quint32(tree.symbol[child]), 1, bits);
+            entry = symbolsEntry(quint32(tree.symbol[child]), 1, bits);
         else if (bits == kLookupBits)
-            entry = makeEntry(EntryKind::Long, 0, 0, bits);
+            entry = kLongEntry;
         else {
             fillFirstSymbols(tree, table, child, bits, path);
             continue;
@@ -118,26 +117,22 @@ void fillFirstSymbols(const Tree &tree, std::vector<quint32> &table, int node, i
 void addFollowingSymbols(std::vector<quint32> &table) {
     const std::vector<quint32> first = table;
     for (quint32 window = 0; window < kTableSize; ++window) {
-        quint32 entry = first[window];
-        if (kindOf(entry) != EntryKind::Symbols)
+        const quint32 entry = first[window];
+        if (countOf(entry) == 0)
             continue;
-        quint32 symbols = entry & 0xffffff;
+        quint32 symbols = entry >> 8;
         int count = 1;
         int used = bitsOf(entry);
         while (count < kSymbolsPerEntry) {
             const quint32 next = first[window >> used];
-            if (kindOf(next) != EntryKind::Symbols || bitsOf(next) > kLookupBits - used)
+            if (countOf(next) == 0 || bitsOf(next) > kLookupBits - used)
                 break;
-            symbols |= (next & 0xff) << (8 * count++);
+            symbols |= (next >> 8) << (8 * count++);
             used += bitsOf(next);
         }
-        table[window] = makeEntry(EntryKind::Symbols, symbols, count, used);
+        table[window] = symbolsEntry(symbols, count, used);
     }
 }
-
-}  // namespace
-
-namespace {
 
 // Table look-ups while eight bytes can be loaded and three symbols fit in the output. Stops at a
 // long code or a missing branch without taking its bits; returns true on a missing branch.
@@ -163,22 +158,22 @@ bool decodeByTable(const quint8 *in, qint64 n, const std::vector<quint32> &table
     available -= int(bit & 7);
 
     bool ended = false;
-    while (outEnd - o >= 4 * kSymbolsPerEntry) {
-        // A refill leaves at least 56 bits: four look-ups of at most kLookupBits each.
-        int round = 0;
-        for (; round < 4; ++round) {
-            const quint32 entry = table[buffer & kTableMask];
-            if (kindOf(entry) != EntryKind::Symbols) {
-                ended = kindOf(entry) == EntryKind::End;
-                break;
-            }
-            const quint32 symbols = qToLittleEndian(entry);
-            std::memcpy(o, &symbols, 3);
-            o += countOf(entry);
-            buffer >>= bitsOf(entry);
-            available -= bitsOf(entry);
+    auto lookUp = [&] {
+        const quint32 entry = table[buffer & kTableMask];
+        if (countOf(entry) == 0) {
+            ended = entry == kEndEntry;
+            return false;
         }
-        if (round < 4 || p > lastLoad)
+        const quint32 symbols = qToLittleEndian(entry >> 8);
+        std::memcpy(o, &symbols, 4);  // the fourth byte is overwritten or cut off
+        o += countOf(entry);
+        buffer >>= bitsOf(entry);
+        available -= bitsOf(entry);
+        return true;
+    };
+    // A refill leaves at least 56 bits: four look-ups of at most kLookupBits each.
+    while (outEnd - o > 4 * kSymbolsPerEntry) {
+        if (!lookUp() || !lookUp() || !lookUp() || !lookUp() || p > lastLoad)
             break;
         refill();
     }
@@ -190,10 +185,9 @@ bool decodeByTable(const quint8 *in, qint64 n, const std::vector<quint32> &table
 }  // namespace
 
 Ze3Check Ze3FastDecoder::decode(const QByteArray &input, QByteArray &out) {
-    const Ze3Header header = readZe3Header(input);
-    Ze3Check check;
-    if (decodeSimpleForm(header, input, out, check))
-        return check;
+    Ze3Header header;
+    if (const auto done = decodeSimpleForm(input, out, header))
+        return *done;
     const auto *in = reinterpret_cast<const quint8 *>(input.constData());
     const qint64 n = input.size();
 
@@ -227,10 +221,7 @@ Ze3Check Ze3FastDecoder::decode(const QByteArray &input, QByteArray &out) {
             break;
     }
     out.resize(produced);
-    const bool whole = produced == header.length;
-    return whole && xorChecksum(out.constData(), produced) == header.checksum
-               ? Ze3Check::Ok
-               : Ze3Check::ChecksumMismatch;
+    return checkOutput(header, out);
 }
 
 }  // namespace varnelo

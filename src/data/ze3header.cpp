@@ -49,26 +49,31 @@ Ze3Header readZe3Header(const QByteArray &in) {
     return header;
 }
 
-bool decodeSimpleForm(const Ze3Header &header, const QByteArray &in, QByteArray &out,
-                      Ze3Check &check) {
+std::optional<Ze3Check> decodeSimpleForm(const QByteArray &in, QByteArray &out, Ze3Header &header) {
+    header = readZe3Header(in);
     out.resize(0);  // keeps the allocation for the next decode
-    check = Ze3Check::Ok;
     switch (header.form) {
         case Ze3Header::Form::NotZe3:
-            check = Ze3Check::NotZe3;
-            return true;
+            return Ze3Check::NotZe3;
         case Ze3Header::Form::Stored:
             out = in.mid(4);
-            return true;
+            return Ze3Check::Ok;
         case Ze3Header::Form::Empty:
-            return true;
+            return Ze3Check::Ok;
         case Ze3Header::Form::Corrupt:
-            check = Ze3Check::ChecksumMismatch;
-            return true;
+            return Ze3Check::ChecksumMismatch;
         case Ze3Header::Form::Compressed:
             break;
     }
-    return false;
+    return std::nullopt;
+}
+
+Ze3Check checkOutput(const Ze3Header &header, const QByteArray &out) {
+    // Data that ends before the unpacked length is corrupt even when the sum happens to match.
+    const bool whole = out.size() == header.length;
+    return whole && xorChecksum(out.constData(), out.size()) == header.checksum
+               ? Ze3Check::Ok
+               : Ze3Check::ChecksumMismatch;
 }
 
 quint8 xorChecksum(const char *data, qint64 size) {

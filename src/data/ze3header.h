@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QByteArray>
 
 namespace varnelo {
@@ -35,9 +37,12 @@ struct Ze3Header {
 // Reads the header; fields cut off by the end of the input read as 0.
 Ze3Header readZe3Header(const QByteArray &in);
 
-// Output of every form but Compressed; returns false for Compressed.
-bool decodeSimpleForm(const Ze3Header &header, const QByteArray &in, QByteArray &out,
-                      Ze3Check &check);
+// Reads the header into header and decodes every form but Compressed, returning how that ended;
+// nullopt for Compressed, which is left to the decoder.
+std::optional<Ze3Check> decodeSimpleForm(const QByteArray &in, QByteArray &out, Ze3Header &header);
+
+// Ok when out is the whole unpacked length and matches the checksum.
+Ze3Check checkOutput(const Ze3Header &header, const QByteArray &out);
 
 // XOR of all bytes.
 quint8 xorChecksum(const char *data, qint64 size);

@@ -24,10 +24,9 @@ struct Code {
 }  // namespace
 
 Ze3Check Ze3ReferenceDecoder::decode(const QByteArray &in, QByteArray &out) {
-    const Ze3Header header = readZe3Header(in);
-    Ze3Check check;
-    if (decodeSimpleForm(header, in, out, check))
-        return check;
+    Ze3Header header;
+    if (const auto done = decodeSimpleForm(in, out, header))
+        return *done;
     const qint64 n = in.size();
 
     // Code lengths; a later pair for the same symbol wins, pairs cut off by the end are dropped.
@@ -98,12 +97,7 @@ Ze3Check Ze3ReferenceDecoder::decode(const QByteArray &in, QByteArray &out) {
         }
     }
 finished:
-    quint8 sum = 0;
-    for (char c : out)
-        sum ^= quint8(c);
-    // Data that ends before the unpacked length is corrupt even when the sum happens to match.
-    return sum == header.checksum && out.size() == header.length ? Ze3Check::Ok
-                                                                 : Ze3Check::ChecksumMismatch;
+    return checkOutput(header, out);
 }
 
 }  // namespace varnelo

@@ -139,6 +139,22 @@ TEST_F(ArchiveTest, DamagedArchivesGiveClearErrors) {
     EXPECT_EQ(corrupt.codecError->source, "clsHuffman.Decode()");
 }
 
+TEST_F(ArchiveTest, CutArchivesNeverYieldWrongBytes) {
+    ArchiveWriter writer;
+    writer.addMember("a", "first member bytes", ArchiveWriter::Packing::Encode);
+    writer.addMember("b", "second", ArchiveWriter::Packing::Store);
+    const QByteArray whole = writer.toBytes();
+    for (qsizetype cut = 0; cut < whole.size(); ++cut) {
+        const QString archive = write("cut.dat", whole.left(cut));
+        const ExtractResult a = ExtractMember(archive, "a", temp());
+        const ExtractResult b = ExtractMemberUnchecked(archive, "b", temp());
+        EXPECT_FALSE(a.extracted()) << cut;
+        EXPECT_FALSE(b.extracted()) << cut;
+        EXPECT_TRUE(a.fileNotFound() || !a.error.isEmpty());
+        EXPECT_FALSE(listArchiveMembers(archive).ok()) << cut;
+    }
+}
+
 TEST_F(ArchiveTest, DirectoryMustFitTheReadersWindow) {
     // Sizes beyond the first 5000 characters of the directory are out of reach.
     QByteArray dir = "2:" + QByteArray(4990, 'n') + ":b:0:0:1:1:";

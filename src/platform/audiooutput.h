@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <functional>
+
+namespace varnelo {
+
+// What an audio output plays: 16-bit signed interleaved stereo, pulled by the output.
+class PcmSource {
+public:
+    virtual ~PcmSource() = default;
+
+    // Writes up to `frames` stereo pairs into out (2 * frames values) and returns how many;
+    // 0 means the source has ended.
+    virtual qint64 readFrames(qint16 *out, qint64 frames) = 0;
+};
+
+// A sound device that pulls PCM from a source and counts what it has played. All calls come from
+// one thread, and the output calls the source and the progress handler on that thread.
+class AudioOutput {
+public:
+    virtual ~AudioOutput() = default;
+
+    // False when there is no sound device; every other call is then a harmless no-op.
+    virtual bool isAvailable() const = 0;
+    // Device buffer length for the next start(), in ms.
+    virtual void setBufferMs(int ms) = 0;
+    // Stops what plays and starts pulling from source at the given rate; framesPlayed() restarts
+    // at 0. False (and nothing plays) when there is no device or it refuses the format.
+    virtual bool start(PcmSource *source, int sampleRate) = 0;
+    // Stops and forgets the source; nothing of it is pulled any more.
+    virtual void stop() = 0;
+    // Holds or resumes playback; the played count holds with it.
+    virtual void setPaused(bool paused) = 0;
+    // Stereo pairs the device has actually played since the last start().
+    virtual qint64 framesPlayed() const = 0;
+    // True from start() until stop(), or until the source ended and all of it was played.
+    virtual bool isActive() const = 0;
+    // Called whenever framesPlayed() or isActive() may have changed, at least every few ms
+    // while playing.
+    virtual void setProgressHandler(std::function<void()> handler) = 0;
+};
+
+}  // namespace varnelo

@@ -1,0 +1,307 @@
+#include "recitation/clsfmod.h"
+
+#include <algorithm>
+
+namespace varnelo {
+
+namespace {
+
+// Device buffer: long enough not to underrun on a busy machine, short enough that a pause, a
+// volume or an equalizer change is heard at once.
+constexpr int kDeviceBufferMs = 150;
+constexpr qint32 kMaxChannels = 64;
+constexpr qint32 kErrorInitializingOutput = 3;
+constexpr qint32 kVolumeSteps = 1000;
+constexpr qint32 kMasterVolumeMax = 255;
+
+}  // namespace
+
+// Feeds the output from the decoder: equalizer, then volume and limiter, up to the section end.
+class clsFMod::Source : public PcmSource {
+public:
+    explicit Source(clsFMod &engine) : m_engine(engine) {}
+
+    void setEndSample(qint64 sample) { m_endSample = sample; }
+
+    qint64 readFrames(qint16 *out, qint64 frames) override {
+        Mp3Stream &stream = m_engine.m_stream;
+        const qint64 wanted =
+            std::clamp<qint64>(m_endSample - stream.tellSample(), 0, std::max<qint64>(frames, 0));
+        const qint64 got = stream.read(out, wanted);
+        if (got <= 0) {
+            return 0;
+        }
+        m_mix.resize(size_t(got) * 2);
+        for (size_t i = 0; i < m_mix.size(); ++i) {
+            m_mix[i] = out[i] / 32768.0;
+        }
+        m_engine.m_eq.process(m_mix.data(), got);
+        m_engine.m_master.process(m_mix.data(), out, got);
+        return got;
+    }
+
+private:
+    clsFMod &m_engine;
+    qint64 m_endSample = 0;
+    std::vector<double> m_mix;
+};
+
+clsFMod::clsFMod(AudioOutput &output, MessageReporter report)
+    : m_output(output), m_report(std::move(report)), m_source(std::make_unique<Source>(*this)) {
+    m_output.setProgressHandler([this] { onProgress(); });
+    FMOD_Initialize(300, 44100, 5, 4, 2, 4, 0);
+}
+
+clsFMod::~clsFMod() {
+    m_output.stop();
+    m_output.setProgressHandler({});
+}
+
+void clsFMod::FMOD_Initialize(qint32 streamBufferMs, qint32 mixRate, qint32 maxChannels,
+                              qint32 initFlags, qint32 outputType, qint32 mixerType,
+                              qint32 driver) {
+    // Our output plays every file at its own rate from a decoder that reads on demand: the
+    // stream buffer, mix rate and the device choices have nothing left to set.
+    Q_UNUSED(streamBufferMs);
+    Q_UNUSED(mixRate);
+    Q_UNUSED(initFlags);
+    Q_UNUSED(outputType);
+    Q_UNUSED(mixerType);
+    Q_UNUSED(driver);
+    if (maxChannels > kMaxChannels) {
+        if (m_report) {
+            m_report(QStringLiteral("Error"), QStringLiteral("You can only have a maximum of ") +
+                                                  QString::number(kMaxChannels) +
+                                                  QStringLiteral(" channels."));
+        }
+        return;
+    }
+    m_output.setBufferMs(kDeviceBufferMs);
+    m_outputReady = m_output.isAvailable();
+    if (!m_outputReady && m_report) {
+        m_report(QString(), QStringLiteral("FMOD Cannot initialize because of an error.\r\n") +
+                                FModErrorText(kErrorInitializingOutput));
+    }
+}
+
+QString clsFMod::FModErrorText(qint32 code) {
+    static const char *const texts[] = {
+        "No errors",
+        "Cannot call this command after FSOUND_Init.  Call FSOUND_Close first.",
+        "This command failed because FSOUND_Init was not called",
+        "Error initializing output device.",
+        "The output device is already in use and cannot be reused.",
+        "Playing the sound failed.",
+        "Soundcard does not support the features needed for this soundsystem (16bit stereo "
+        "output)",
+        "Error setting cooperative level for hardware.",
+        "Error creating hardware sound buffer.",
+        "File not found",
+        "Unknown file format",
+        "Error loading file",
+        "Not enough memory ",
+        "The version number of this file format is not supported",
+        "An invalid parameter was passed to this function",
+        "Tried to use an EAX command on a non EAX enabled channel or output.",
+        "Failed to allocate a new channel",
+        "Recording is not supported on this machine",
+        "Required Mediaplayer codec is not installed",
+        "An error occured trying to open the specified CD device",
+    };
+    if (code < 0 || code >= qint32(std::size(texts))) {
+        return QStringLiteral("Unknown error");
+    }
+    return QString::fromLatin1(texts[code]);
+}
+
+bool clsFMod::OpenMP3File(const QString &path) {
+    CloseAll();
+    if (!m_stream.open(path)) {
+        return false;
+    }
+    StreamLength = qint32(std::min<qint64>(m_stream.lengthMs(), INT32_MAX));
+    m_eq.setSampleRate(m_stream.sampleRate());
+    m_master.setSampleRate(m_stream.sampleRate());
+    return true;
+}
+
+void clsFMod::CloseAll() {
+    StopPlaying();
+    cancelAllWatches();
+    m_stream.close();
+    StreamLength = 0;
+    m_baseSample = 0;
+}
+
+void clsFMod::EnableEqualizer() {
+    m_eq.setEnabled(true);
+}
+
+void clsFMod::DisableEqualizer() {
+    m_eq.setEnabled(false);
+}
+
+void clsFMod::SetEqualizerValue() {
+    m_eq.setGains(m_gainTable != nullptr ? *m_gainTable : EqGainTable{});
+}
+
+void clsFMod::SetVolume(qint32 v) {
+    // v / 1000 * 255 rounded to nearest, halves to even, in integers.
+    const qint32 scaled = std::clamp(v, 0, kVolumeSteps) * kMasterVolumeMax;
+    qint32 level = scaled / kVolumeSteps;
+    const qint32 rest = scaled % kVolumeSteps;
+    if (rest * 2 > kVolumeSteps || (rest * 2 == kVolumeSteps && level % 2 == 1)) {
+        ++level;
+    }
+    m_masterVolume = level;
+    m_master.setGain(double(level) / kMasterVolumeMax);
+}
+
+qint64 clsFMod::currentSample() const {
+    return m_baseSample + (m_running ? m_output.framesPlayed() : 0);
+}
+
+qint32 clsFMod::streamTime() const {
+    return qint32(m_stream.sampleToMs(currentSample()));
+}
+
+bool clsFMod::isPlaying() const {
+    return m_running && m_output.isActive();
+}
+
+void clsFMod::stopOutput() {
+    if (m_running) {
+        m_baseSample = currentSample();
+        m_running = false;
+    }
+    m_output.stop();
+    m_paused = false;
+}
+
+void clsFMod::startOutput() {
+    if (!m_outputReady || !m_stream.isOpen()) {
+        return;
+    }
+    m_eq.reset();
+    m_master.reset();
+    updateSectionEnd();
+    m_running = m_output.start(m_source.get(), m_stream.sampleRate());
+}
+
+void clsFMod::seekTo(qint64 sample) {
+    if (m_stream.seekSample(sample)) {
+        m_baseSample = m_stream.tellSample();
+    }
+}
+
+void clsFMod::updateSectionEnd() {
+    const qint64 end = m_endPosition > 0 ? m_stream.msToSample(m_endPosition - kPositionLead)
+                                         : m_stream.lengthSamples();
+    m_source->setEndSample(std::clamp<qint64>(end, 0, m_stream.lengthSamples()));
+}
+
+void clsFMod::Play(qint32 from, qint32 to) {
+    PauseBreaked = true;
+    stopOutput();
+    if (!m_stream.isOpen()) {
+        return;
+    }
+    seekTo(m_stream.msToSample(std::max(from, 0)));
+    m_endPosition = to > 0 ? to : 0;
+    startOutput();
+}
+
+void clsFMod::StopPlaying() {
+    stopOutput();
+}
+
+void clsFMod::PausePlaying() {
+    m_paused = m_running;
+    m_output.setPaused(true);
+    PauseBreaked = false;
+}
+
+void clsFMod::ResumePlaying() {
+    PauseBreaked = true;
+    m_paused = false;
+    m_output.setPaused(false);
+}
+
+void clsFMod::SetEnd(qint32 ms) {
+    m_endPosition = ms;
+    if (m_stream.isOpen()) {
+        updateSectionEnd();
+    }
+}
+
+void clsFMod::GetPosition(qint32 &pos) {
+    const qint32 t = streamTime();
+    if (m_endPosition > 0 && t >= m_endPosition - kPositionLead) {
+        StopPlaying();
+    }
+    pos = t + kPositionLead;
+}
+
+void clsFMod::SetPositionInSec(qint32 ms) {
+    if (!m_stream.isOpen()) {
+        return;
+    }
+    const bool wasRunning = m_running && m_output.isActive();
+    const bool wasPaused = m_paused;
+    stopOutput();
+    seekTo(m_stream.msToSample(std::max(ms, 0)));
+    if (wasRunning) {
+        startOutput();
+        if (wasPaused) {
+            PausePlaying();
+        }
+    }
+}
+
+void clsFMod::GetPositionByBytes(qint32 &bytes) {
+    bytes = qint32(m_stream.frameOffsetAt(streamTime()));
+}
+
+int clsFMod::watchPosition(qint32 ms, std::function<void(qint32 pos)> callback) {
+    const int id = m_nextWatchId++;
+    m_watches.push_back({id, ms, std::move(callback)});
+    return id;
+}
+
+void clsFMod::cancelWatch(int id) {
+    std::erase_if(m_watches, [id](const Watch &w) { return w.id == id; });
+}
+
+void clsFMod::cancelAllWatches() {
+    m_watches.clear();
+}
+
+void clsFMod::onProgress() {
+    if (m_running && m_endPosition > 0 && streamTime() >= m_endPosition - kPositionLead) {
+        StopPlaying();
+    }
+    fireWatches();
+}
+
+void clsFMod::fireWatches() {
+    if (m_watches.empty() || !m_stream.isOpen()) {
+        return;
+    }
+    const qint32 pos = streamTime() + kPositionLead;
+    std::vector<Watch> due;
+    for (auto it = m_watches.begin(); it != m_watches.end();) {
+        if (pos >= it->ms) {
+            due.push_back(std::move(*it));
+            it = m_watches.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    std::sort(due.begin(), due.end(), [](const Watch &a, const Watch &b) { return a.ms < b.ms; });
+    // A callback may play, seek or add watches: the due list is ours alone by now.
+    for (const Watch &w : due) {
+        w.callback(pos);
+    }
+}
+
+}  // namespace varnelo

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QtGlobal>
+
+struct mpg123_handle_struct;
+
+namespace varnelo {
+
+// Decodes one MP3 file with libmpg123: gapless, with a full frame index built at open, so that a
+// seek to any millisecond is sample-exact and every MPEG frame has its absolute file offset.
+// Output is always 16-bit signed interleaved stereo at the file's own sample rate (mono files are
+// duplicated to both channels; nothing is resampled). Times are milliseconds from the first
+// decoded sample (encoder delay and padding removed).
+class Mp3Stream {
+public:
+    static constexpr int kChannels = 2;
+
+    Mp3Stream();
+    ~Mp3Stream();
+    Mp3Stream(const Mp3Stream &) = delete;
+    Mp3Stream &operator=(const Mp3Stream &) = delete;
+
+    // Opens path (closing any open file) and indexes every frame. False when the file is missing,
+    // empty, not MP3 or holds no decodable frame; errorString() says why and the stream stays
+    // closed with length 0.
+    bool open(const QString &path);
+    void close();
+    bool isOpen() const { return m_handle != nullptr; }
+    QString errorString() const { return m_error; }
+    QString path() const { return m_path; }
+
+    // Output sample rate in Hz (the file's rate); 0 when closed.
+    int sampleRate() const { return m_rate; }
+    // Length in samples (per channel) and in whole milliseconds; 0 when closed.
+    qint64 lengthSamples() const { return m_lengthSamples; }
+    qint64 lengthMs() const;
+    // Sample index of a time (rounded down) and the time of a sample (rounded down).
+    qint64 msToSample(qint64 ms) const;
+    qint64 sampleToMs(qint64 sample) const;
+
+    // Moves the decoding position to the given sample or ms, clamped to 0..length; the next
+    // read() starts exactly there. False when closed or the decoder fails.
+    bool seekSample(qint64 sample);
+    bool seekMs(qint64 ms);
+    // Sample the next read() returns; 0 when closed.
+    qint64 tellSample() const { return m_position; }
+
+    // Decodes up to `frames` stereo sample pairs into out (2 * frames values). Returns the number
+    // of pairs written: fewer only at the end of the stream, 0 at the end, when closed or on a
+    // decoder error.
+    qint64 read(qint16 *out, qint64 frames);
+
+    // Number of MPEG audio frames in the index (the info frame is not counted).
+    qint64 frameCount() const { return m_frameOffsets.size(); }
+    // MPEG frame number holding the sample at ms (clamped to the stream), -1 when closed.
+    // Leaves the decoding position unchanged.
+    qint64 frameAt(qint64 ms);
+    // Absolute file offset of the first byte of frame n / of the byte just after it; -1 when
+    // closed or n is out of range.
+    qint64 frameOffset(qint64 frame) const;
+    qint64 frameEndOffset(qint64 frame) const;
+    // Absolute file offset of the frame holding ms, and of the byte just after that frame;
+    // -1 when closed.
+    qint64 frameOffsetAt(qint64 ms);
+    qint64 frameEndOffsetAt(qint64 ms);
+
+private:
+    bool fail(const QString &why);
+
+    mpg123_handle_struct *m_handle = nullptr;
+    QString m_path;
+    QString m_error;
+    int m_rate = 0;
+    qint64 m_lengthSamples = 0;
+    qint64 m_position = 0;
+    QList<qint64> m_frameOffsets;
+    qint64 m_lastFrameEnd = -1;
+};
+
+// Length in bytes of the MPEG audio frame whose 4-byte header is given, 0 when it is not a valid
+// header.
+int mpegFrameLength(quint32 header);
+
+}  // namespace varnelo

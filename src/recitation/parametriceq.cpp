@@ -1,0 +1,166 @@
+#include "recitation/parametriceq.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <numbers>
+
+namespace varnelo {
+
+namespace {
+
+// Gains glide in steps once per block, a fifth of the remaining distance each (about 20 ms to
+// settle at 44.1 kHz).
+constexpr int kRampBlock = 32;
+constexpr double kRampFraction = 0.2;
+constexpr double kSettledDb = 0.005;
+// A band needs its centre safely below Nyquist.
+constexpr double kHighestCentreOfNyquist = 0.9;
+// Largest magnitude the 16-bit output carries on both sides.
+constexpr double kFullScale = 32767.0 / 32768.0;
+constexpr double kVolumeGlideSeconds = 0.005;
+constexpr double kLimiterReleaseSeconds = 0.1;
+
+}  // namespace
+
+BiquadCoefficients peakingCoefficients(double centreHz, double bandwidthOctaves, double gainDb,
+                                       double sampleRate) {
+    const double a = std::pow(10.0, gainDb / 40.0);
+    const double w0 = 2 * std::numbers::pi * centreHz / sampleRate;
+    const double sinW0 = std::sin(w0);
+    const double alpha = sinW0 * std::sinh(std::numbers::ln2 / 2 * bandwidthOctaves * w0 / sinW0);
+    const double a0 = 1 + alpha / a;
+    BiquadCoefficients c;
+    c.b0 = (1 + alpha * a) / a0;
+    c.b1 = -2 * std::cos(w0) / a0;
+    c.b2 = (1 - alpha * a) / a0;
+    c.a1 = c.b1;
+    c.a2 = (1 - alpha / a) / a0;
+    return c;
+}
+
+double biquadResponseDb(const BiquadCoefficients &c, double freq, double sampleRate) {
+    const std::complex<double> z1 = std::polar(1.0, -2 * std::numbers::pi * freq / sampleRate);
+    const std::complex<double> z2 = z1 * z1;
+    const std::complex<double> h = (c.b0 + c.b1 * z1 + c.b2 * z2) / (1.0 + c.a1 * z1 + c.a2 * z2);
+    return 20 * std::log10(std::abs(h));
+}
+
+ParametricEq::ParametricEq(int sampleRate) : m_rate(sampleRate) {}
+
+void ParametricEq::setSampleRate(int sampleRate) {
+    m_rate = sampleRate;
+    reset();
+}
+
+void ParametricEq::setEnabled(bool enabled) {
+    m_enabled = enabled;
+}
+
+void ParametricEq::setGains(const EqGainTable &gainsDb) {
+    m_targets = gainsDb;
+}
+
+double ParametricEq::effectiveTarget(int band) const {
+    if (!m_enabled || kEqCentres[size_t(band)] >= kHighestCentreOfNyquist * m_rate / 2) {
+        return 0;
+    }
+    return m_targets[size_t(band)];
+}
+
+void ParametricEq::updateCoefficients(Band &band, int index) {
+    band.c =
+        peakingCoefficients(kEqCentres[size_t(index)], kEqBandwidthOctaves, band.current, m_rate);
+}
+
+void ParametricEq::reset() {
+    for (int i = 0; i < kBands; ++i) {
+        Band &band = m_bands[size_t(i)];
+        band.current = effectiveTarget(i);
+        band.z1 = {};
+        band.z2 = {};
+        updateCoefficients(band, i);
+    }
+}
+
+void ParametricEq::process(double *interleaved, qint64 frames) {
+    for (qint64 start = 0; start < frames; start += kRampBlock) {
+        const qint64 count = std::min<qint64>(kRampBlock, frames - start);
+        double *block = interleaved + 2 * start;
+        for (int i = 0; i < kBands; ++i) {
+            Band &band = m_bands[size_t(i)];
+            const double target = effectiveTarget(i);
+            if (band.current != target) {
+                const double step = (target - band.current) * kRampFraction;
+                band.current =
+                    std::abs(target - band.current) < kSettledDb ? target : band.current + step;
+                updateCoefficients(band, i);
+            }
+            if (band.current == 0) {
+                // Flat: exactly the identity, so the memories restart from silence.
+                band.z1 = {};
+                band.z2 = {};
+                continue;
+            }
+            const BiquadCoefficients c = band.c;
+            for (int ch = 0; ch < 2; ++ch) {
+                double z1 = band.z1[size_t(ch)];
+                double z2 = band.z2[size_t(ch)];
+                for (qint64 n = 0; n < count; ++n) {
+                    const double x = block[2 * n + ch];
+                    const double y = c.b0 * x + z1;
+                    z1 = c.b1 * x - c.a1 * y + z2;
+                    z2 = c.b2 * x - c.a2 * y;
+                    block[2 * n + ch] = y;
+                }
+                band.z1[size_t(ch)] = z1;
+                band.z2[size_t(ch)] = z2;
+            }
+        }
+    }
+}
+
+MasterStage::MasterStage(int sampleRate) {
+    setSampleRate(sampleRate);
+}
+
+void MasterStage::setSampleRate(int sampleRate) {
+    m_smoothing = 1 - std::exp(-1.0 / (kVolumeGlideSeconds * sampleRate));
+    m_release = std::exp(-1.0 / (kLimiterReleaseSeconds * sampleRate));
+    reset();
+}
+
+void MasterStage::setGain(double gain) {
+    m_target = std::clamp(gain, 0.0, 1.0);
+}
+
+void MasterStage::reset() {
+    m_gain = m_target;
+    m_envelope = 0;
+}
+
+void MasterStage::process(const double *interleaved, qint16 *out, qint64 frames) {
+    for (qint64 n = 0; n < frames; ++n) {
+        if (m_gain != m_target) {
+            m_gain += (m_target - m_gain) * m_smoothing;
+            if (std::abs(m_target - m_gain) < 1e-6) {
+                m_gain = m_target;
+            }
+        }
+        double left = interleaved[2 * n] * m_gain;
+        double right = interleaved[2 * n + 1] * m_gain;
+        // Instant attack, slow release: the output never passes full scale, and a signal that
+        // never did passes unchanged.
+        const double peak = std::max(std::abs(left), std::abs(right));
+        m_envelope = std::max(peak, m_envelope * m_release);
+        if (m_envelope > kFullScale) {
+            const double g = kFullScale / m_envelope;
+            left *= g;
+            right *= g;
+        }
+        out[2 * n] = qint16(std::clamp(std::lround(left * 32768.0), -32768L, 32767L));
+        out[2 * n + 1] = qint16(std::clamp(std::lround(right * 32768.0), -32768L, 32767L));
+    }
+}
+
+}  // namespace varnelo

@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QMediaDevices>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <vector>
+
+#include "mp3fixture.h"
+#include "platform/qtaudiooutput.h"
+#include "recitation/clsfmod.h"
+
+using namespace varnelo;
+using namespace varnelo::test;
+
+namespace {
+
+constexpr int kRate = 44100;
+
+void runEventsFor(int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+}
+
+}  // namespace
+
+// Plays a tone through the real sink into a PulseAudio null sink and records what reached it.
+TEST(QtAudioOutput, PlaysTheToneAtItsLevelIntoASoundServer) {
+    VARNELO_SKIP_WITHOUT_LAME();
+    QProcess server;
+    server.start(QStringLiteral("bash"),
+                 {QStringLiteral(VARNELO_SOURCE_DIR "/tools/sound-server.sh")});
+    if (!server.waitForFinished(20000) || server.exitCode() != 0) {
+        GTEST_SKIP() << "no sound server could be started ("
+                     << server.readAllStandardError().trimmed().toStdString()
+                     << "): the playback test needs PulseAudio";
+    }
+    if (QStandardPaths::findExecutable(QStringLiteral("parec")).isEmpty()) {
+        GTEST_SKIP() << "parec (pulseaudio-utils) is not installed: nothing can record the sink";
+    }
+
+    int argc = 1;
+    char name[] = "test_platform_sound";
+    char *argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    QAudioDevice nullSink;
+    for (const QAudioDevice &device : QMediaDevices::audioOutputs()) {
+        if (device.id() == "varnelo_null") {
+            nullSink = device;
+        }
+    }
+    if (nullSink.isNull()) {
+        GTEST_SKIP() << "Qt Multimedia does not see the PulseAudio null sink (another backend?)";
+    }
+
+    Mp3Maker maker;
+    const QString path = maker.make("tone", tone(kRate, 2, 3 * kRate, 1000, 0.25), {"-b", "192"});
+    ASSERT_FALSE(path.isEmpty());
+    QtAudioOutput output(nullSink);
+    clsFMod fmod(output);
+    ASSERT_TRUE(fmod.OpenMP3File(path));
+    fmod.SetVolume(500);  // 128 of 255: -6 dB on the -12 dBFS tone
+
+    QProcess recorder;
+    recorder.start(QStringLiteral("parec"),
+                   {QStringLiteral("--device=varnelo_null.monitor"), QStringLiteral("--raw"),
+                    QStringLiteral("--format=s16le"), QStringLiteral("--rate=44100"),
+                    QStringLiteral("--channels=2"), QStringLiteral("--latency-msec=20")});
+    ASSERT_TRUE(recorder.waitForStarted(5000));
+    runEventsFor(400);
+
+    fmod.Play(500, 2700);  // 2.0 s of sound: 500..2500 ms
+    qint32 last = 0;
+    QElapsedTimer timer;
+    timer.start();
+    while (fmod.isPlaying() && timer.elapsed() < 8000) {
+        runEventsFor(20);
+        qint32 pos = 0;
+        fmod.GetPosition(pos);
+        EXPECT_GE(pos, last);
+        last = pos;
+    }
+    EXPECT_FALSE(fmod.isPlaying());
+    qint32 end = 0;
+    fmod.GetPosition(end);
+    EXPECT_EQ(end, 2700);
+    runEventsFor(400);
+    recorder.terminate();
+    recorder.waitForFinished(5000);
+
+    const QByteArray raw = recorder.readAllStandardOutput();
+    const auto *pcm = reinterpret_cast<const qint16 *>(raw.constData());
+    const qint64 frames = raw.size() / 4;
+    const qint64 onset = firstLoudFrame(pcm, frames, 2, 1000);
+    ASSERT_GE(onset, 0) << "nothing was heard in " << frames << " recorded frames";
+    qint64 lastLoud = onset;
+    for (qint64 i = onset; i < frames; ++i) {
+        if (std::abs(int(pcm[2 * i])) > 1000) {
+            lastLoud = i;
+        }
+    }
+    // All of it was heard; a busy machine may stretch it with a short underrun.
+    EXPECT_GE(double(lastLoud - onset) / kRate, 1.97);
+    EXPECT_LE(double(lastLoud - onset) / kRate, 2.5);
+
+    // A 1 kHz tone at -18 dBFS in both channels, judged by the median of 200 ms windows so that
+    // an underrun on a busy machine (a short gap) does not count.
+    const qint64 window = kRate / 5;
+    std::vector<double> frequencies;
+    std::array<std::vector<double>, 2> levels;
+    for (qint64 from = onset + kRate / 10; from + window < lastLoud; from += window) {
+        int crossings = 0;
+        for (qint64 i = from + 1; i < from + window; ++i) {
+            crossings += (pcm[2 * (i - 1)] < 0) != (pcm[2 * i] < 0) ? 1 : 0;
+        }
+        frequencies.push_back(crossings / 2.0 * kRate / double(window));
+        for (int channel = 0; channel < 2; ++channel) {
+            levels[size_t(channel)].push_back(
+                toneLevelDb(pcm + 2 * from, window, 2, channel, kRate, 1000));
+        }
+    }
+    ASSERT_GE(frequencies.size(), 5u);
+    auto median = [](std::vector<double> values) {
+        std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+        return values[values.size() / 2];
+    };
+    EXPECT_NEAR(median(frequencies), 1000, 5);
+    for (const std::vector<double> &channel : levels) {
+        EXPECT_NEAR(median(channel), -12.04 + 20 * std::log10(128.0 / 255), 1.0);
+    }
+}

@@ -1,0 +1,117 @@
+#include "mp3fixture.h"
+
+#include <QFile>
+#include <QProcess>
+
+#include <cmath>
+#include <numbers>
+
+namespace varnelo::test {
+
+namespace {
+
+void putLe(QByteArray &out, quint32 value, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+        out.append(char((value >> (8 * i)) & 0xFF));
+    }
+}
+
+bool writeWav(const QString &path, const Pcm &pcm) {
+    const quint32 dataBytes = quint32(pcm.samples.size() * sizeof(qint16));
+    QByteArray bytes;
+    bytes.append("RIFF");
+    putLe(bytes, 36 + dataBytes, 4);
+    bytes.append("WAVEfmt ");
+    putLe(bytes, 16, 4);
+    putLe(bytes, 1, 2);
+    putLe(bytes, quint32(pcm.channels), 2);
+    putLe(bytes, quint32(pcm.rate), 4);
+    putLe(bytes, quint32(pcm.rate * pcm.channels * 2), 4);
+    putLe(bytes, quint32(pcm.channels * 2), 2);
+    putLe(bytes, 16, 2);
+    bytes.append("data");
+    putLe(bytes, dataBytes, 4);
+    bytes.append(reinterpret_cast<const char *>(pcm.samples.data()), qsizetype(dataBytes));
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+}  // namespace
+
+Pcm bursts(int rate, int channels, qint64 frames, const std::vector<qint64> &starts,
+           qint64 burstSamples, double freq, double amplitude) {
+    Pcm pcm{rate, channels, std::vector<qint16>(size_t(frames * channels), 0)};
+    for (const qint64 start : starts) {
+        for (qint64 i = 0; i < burstSamples && start + i < frames; ++i) {
+            const double v = amplitude * 32767.0 * std::sin(2 * std::numbers::pi * freq * i / rate);
+            for (int c = 0; c < channels; ++c) {
+                pcm.samples[size_t((start + i) * channels + c)] = qint16(std::lround(v));
+            }
+        }
+    }
+    return pcm;
+}
+
+Pcm tone(int rate, int channels, qint64 frames, double freq, double amplitude) {
+    return bursts(rate, channels, frames, {0}, frames, freq, amplitude);
+}
+
+bool Mp3Maker::lameAvailable() {
+    QProcess lame;
+    lame.start(QStringLiteral("lame"), {QStringLiteral("--version")});
+    return lame.waitForFinished(10000) && lame.exitStatus() == QProcess::NormalExit &&
+           lame.exitCode() == 0;
+}
+
+QString Mp3Maker::make(const QString &name, const Pcm &pcm, const QStringList &lameArgs) {
+    const QString wav = m_dir.filePath(name + QStringLiteral(".wav"));
+    const QString mp3 = m_dir.filePath(name + QStringLiteral(".mp3"));
+    if (!writeWav(wav, pcm)) {
+        return {};
+    }
+    QProcess lame;
+    lame.start(QStringLiteral("lame"),
+               QStringList{QStringLiteral("--quiet")} + lameArgs + QStringList{wav, mp3});
+    if (!lame.waitForFinished(120000) || lame.exitCode() != 0) {
+        return {};
+    }
+    QFile::remove(wav);
+    return mp3;
+}
+
+QString Mp3Maker::writeFile(const QString &name, const QByteArray &bytes) {
+    const QString path = m_dir.filePath(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(bytes);
+    }
+    return path;
+}
+
+double toneLevelDb(const qint16 *interleaved, qint64 frames, int channels, int channel, int rate,
+                   double freq) {
+    const double w = 2 * std::numbers::pi * freq / rate;
+    const double coeff = 2 * std::cos(w);
+    double s1 = 0;
+    double s2 = 0;
+    for (qint64 i = 0; i < frames; ++i) {
+        const double s = interleaved[i * channels + channel] / 32768.0 + coeff * s1 - s2;
+        s2 = s1;
+        s1 = s;
+    }
+    const double power = s1 * s1 + s2 * s2 - coeff * s1 * s2;
+    const double amplitude = 2 * std::sqrt(std::max(power, 0.0)) / double(frames);
+    return 20 * std::log10(std::max(amplitude, 1e-12));
+}
+
+qint64 firstLoudFrame(const qint16 *interleaved, qint64 frames, int channels, qint16 threshold,
+                      qint64 from) {
+    for (qint64 i = std::max<qint64>(from, 0); i < frames; ++i) {
+        if (std::abs(int(interleaved[i * channels])) > threshold) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+}  // namespace varnelo::test

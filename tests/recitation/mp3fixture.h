@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <vector>
+
+namespace varnelo::test {
+
+// Interleaved 16-bit PCM made by the tests.
+struct Pcm {
+    int rate = 44100;
+    int channels = 2;
+    std::vector<qint16> samples;
+
+    qint64 frames() const { return qint64(samples.size()) / channels; }
+};
+
+// Silence with a sine burst (freq Hz, amplitude of full scale) starting at each given sample
+// and lasting burstSamples, on every channel.
+Pcm bursts(int rate, int channels, qint64 frames, const std::vector<qint64> &starts,
+           qint64 burstSamples, double freq, double amplitude);
+// A steady sine on every channel.
+Pcm tone(int rate, int channels, qint64 frames, double freq, double amplitude);
+
+// Makes MP3 files with the lame command in a directory of its own, removed at the end.
+class Mp3Maker {
+public:
+    // True when the lame command runs.
+    static bool lameAvailable();
+    // Encodes pcm to name.mp3 with the extra lame arguments; empty on failure.
+    QString make(const QString &name, const Pcm &pcm, const QStringList &lameArgs);
+    // Writes bytes to a file of that name in the directory and returns its path.
+    QString writeFile(const QString &name, const QByteArray &bytes);
+    QString dir() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Level in dB of full scale of a sine of freq Hz in one channel of interleaved PCM (Goertzel).
+double toneLevelDb(const qint16 *interleaved, qint64 frames, int channels, int channel, int rate,
+                   double freq);
+// First frame at or after `from` whose sample in channel 0 has a magnitude above threshold; -1
+// when none.
+qint64 firstLoudFrame(const qint16 *interleaved, qint64 frames, int channels, qint16 threshold,
+                      qint64 from = 0);
+
+}  // namespace varnelo::test
+
+#define VARNELO_SKIP_WITHOUT_LAME()                                             \
+    if (!varnelo::test::Mp3Maker::lameAvailable()) {                            \
+        GTEST_SKIP() << "the lame encoder is not installed: no test MP3 files"; \
+    }
