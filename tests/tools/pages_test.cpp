@@ -48,7 +48,7 @@ TEST(PageRenderer, ThreeVersePartHasOneFullFramePerVerse) {
     const RenderedPart part = renderPart(verses, style);
     ASSERT_EQ(part.error, QString());
 
-    const GifInfo gif = inspectGif(part.gif);
+    const GifInfo gif = describeGif(part.gif);
     EXPECT_EQ(gif.frameCount, 3);
     EXPECT_TRUE(gif.framesFullSize);
     EXPECT_EQ(gif.width, 240);
@@ -81,7 +81,7 @@ TEST(PageRenderer, ThreeVersePartHasOneFullFramePerVerse) {
     EXPECT_GT(third[0].rect.left(), third[1].rect.left());
 
     // Frame k marks verse k: frames differ, but not below the last verse.
-    const GifInfo frames = inspectGif(part.gif, true);
+    const GifInfo frames = describeGif(part.gif, true);
     ASSERT_EQ(frames.pixels.size(), 3);
     EXPECT_NE(frames.pixels[0], frames.pixels[1]);
     EXPECT_NE(frames.pixels[1], frames.pixels[2]);
@@ -107,7 +107,7 @@ TEST(PagesBuilder, HeightsWordsAndArchivesFollowTheSura) {
     ASSERT_EQ(pages[0].images.size(), 9);
     for (const TextPart &part : textPartsOf(2)) {
         const QString member = SuraTextParts::imageMemberName(2, part.letter);
-        EXPECT_EQ(inspectGif(pages[0].images[member]).frameCount, part.last - part.first + 1);
+        EXPECT_EQ(describeGif(pages[0].images[member]).frameCount, part.last - part.first + 1);
     }
     // Heights: one 16-bit value per verse entry; element e is the bottom of verse e in twips.
     ASSERT_EQ(pages[0].heights.size(), 2 * 287);
@@ -136,9 +136,10 @@ TEST(PagesBuilder, HeightsWordsAndArchivesFollowTheSura) {
     ASSERT_EQ(writeSuraPages(dir.path(), pages), QString());
     EXPECT_EQ(imageArchiveOf(66), "066.dat");
     EXPECT_EQ(imageArchiveOf(67), "a.dat");
-    EXPECT_EQ(inspectGif(test::extracted(dir.filePath("066.dat"), "066.vxf", dir)).frameCount, 13);
-    EXPECT_EQ(inspectGif(test::extracted(dir.filePath("a.dat"), "112.vxf", dir)).frameCount, 5);
-    EXPECT_EQ(inspectGif(test::extracted(dir.filePath("002.dat"), "002i.vxf", dir)).frameCount, 20);
+    EXPECT_EQ(describeGif(test::extracted(dir.filePath("066.dat"), "066.vxf", dir)).frameCount, 13);
+    EXPECT_EQ(describeGif(test::extracted(dir.filePath("a.dat"), "112.vxf", dir)).frameCount, 5);
+    EXPECT_EQ(describeGif(test::extracted(dir.filePath("002.dat"), "002i.vxf", dir)).frameCount,
+              20);
     const ExtractResult hgt =
         ExtractMemberUnchecked(dir.filePath("hgt.dat"), "066.hgt", dir.path() + "/");
     ASSERT_TRUE(hgt.extracted());
@@ -147,8 +148,8 @@ TEST(PagesBuilder, HeightsWordsAndArchivesFollowTheSura) {
 
     // A second run for another sura keeps what the archives hold.
     ASSERT_EQ(writeSuraPages(dir.path(), {buildSuraPages({syntheticSura(113)}, style)}), QString());
-    EXPECT_EQ(inspectGif(test::extracted(dir.filePath("a.dat"), "112.vxf", dir)).frameCount, 5);
-    EXPECT_EQ(inspectGif(test::extracted(dir.filePath("a.dat"), "113.vxf", dir)).frameCount, 6);
+    EXPECT_EQ(describeGif(test::extracted(dir.filePath("a.dat"), "112.vxf", dir)).frameCount, 5);
+    EXPECT_EQ(describeGif(test::extracted(dir.filePath("a.dat"), "113.vxf", dir)).frameCount, 6);
 }
 
 TEST(PagesBuilder, WrongVerseCountOrNoOpeningIsRefused) {
@@ -174,10 +175,10 @@ TEST(AboutBuilder, PagesAndArrows) {
     EXPECT_TRUE(test::extracted(dir.filePath("main1.dat"), "keyboard.htm", dir).contains("Ctrl+R"));
     EXPECT_TRUE(test::extracted(dir.filePath("main1.dat"), "version.htm", dir).contains("4.0"));
     for (bool up : {true, false}) {
-        const GifInfo gif = inspectGif(arrowGif(up));
+        const GifInfo gif = describeGif(arrowGif(up));
         EXPECT_EQ(gif.frameCount, 4);
         EXPECT_TRUE(gif.framesFullSize);
     }
     EXPECT_NE(arrowGif(true), arrowGif(false));
-    EXPECT_EQ(inspectGif("GIF89a broken").frameCount, -1);
+    EXPECT_EQ(describeGif("GIF89a broken").frameCount, -1);
 }

@@ -116,7 +116,7 @@ CheckReport checkProgramFolder(const QString &dirPath, const SpeechTools &tools)
         for (const StoredMember &m : *members) {
             const int sura = m.name.left(3).toInt();
             const QString letter = m.name.mid(3, m.name.size() - 7);
-            const GifInfo gif = inspectGif(decoded(c, name, m));
+            const GifInfo gif = describeGif(decoded(c, name, m));
             const int expected = partVerses(sura, letter);
             if (imageArchiveOf(sura) != name || gif.frameCount != expected) {
                 c.fail(QStringLiteral("%1 %2: %3 frames, part has %4 verses %5")
@@ -213,7 +213,7 @@ CheckReport checkProgramFolder(const QString &dirPath, const SpeechTools &tools)
     }
     for (const QString &arrow : {QStringLiteral("u.dat"), QStringLiteral("d.dat")}) {
         QFile f(data.filePath(arrow));
-        const GifInfo gif = f.open(QIODevice::ReadOnly) ? inspectGif(f.readAll()) : GifInfo{};
+        const GifInfo gif = f.open(QIODevice::ReadOnly) ? describeGif(f.readAll()) : GifInfo{};
         gif.frameCount > 0
             ? c.ok(QStringLiteral("%1: GIF of %2 frames").arg(arrow).arg(gif.frameCount))
             : c.fail(QStringLiteral("%1: not a GIF").arg(arrow));

@@ -85,7 +85,7 @@ QByteArray writeGif(const GifFrames &frames, QString *error) {
     return out;
 }
 
-GifInfo inspectGif(const QByteArray &bytes, bool withPixels) {
+GifInfo describeGif(const QByteArray &bytes, bool withPixels) {
     GifInfo info;
     ReadCursor cursor{&bytes, 0};
     int code = 0;

@@ -35,6 +35,6 @@ struct GifInfo {
     QList<QByteArray> pixels;     // palette indexes of each frame, when asked for
     QString error;
 };
-GifInfo inspectGif(const QByteArray &gif, bool withPixels = false);
+GifInfo describeGif(const QByteArray &gif, bool withPixels = false);
 
 }  // namespace varnelo
