@@ -202,6 +202,12 @@ int pagesCommand(const QStringList &args) {
         }
     }
     const QString opening = p.isSet(bismi) ? p.value(bismi) : text.suras.value(1).value(0);
+    if (opening.isEmpty() &&
+        !(text.suras.keys() == QList<int>{1} || text.suras.keys() == QList<int>{9} ||
+          text.suras.keys() == QList<int>{1, 9})) {
+        return failWith(QStringLiteral("no opening formula: give --bismi, or put verse 1:1 in %1")
+                            .arg(p.positionalArguments()[0]));
+    }
     QList<SuraText> suras;
     for (auto it = text.suras.cbegin(); it != text.suras.cend(); ++it) {
         suras.append(
