@@ -3,7 +3,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build app run test bench asan clean
+.PHONY: all deps configure build app demo run test bench asan clean
 
 all: build
 
@@ -23,7 +23,26 @@ app: build
 	@mkdir -p $(BUILD)/app/data/tdata $(BUILD)/app/mp3
 	@[ -f $(BUILD)/app/config.ini ] || cp resources/config.ini $(BUILD)/app/config.ini
 
-run: app
+# The demo data in build/app, made once by varnelo-datakit from the quran-json npm package and
+# made again only when the tool or the package is newer than the stamp.
+DATAKIT = $(BUILD)/tools/varnelo-datakit/varnelo-datakit
+DEMO_CACHE = $(BUILD)/npm
+DEMO_SOURCE = $(DEMO_CACHE)/node_modules/quran-json/dist
+DEMO_STAMP = $(BUILD)/app/.demo-stamp
+
+demo: app
+	@if [ ! -f $(DEMO_SOURCE)/quran.json ]; then echo "[demo] fetching quran-json from npm into $(DEMO_CACHE)"; fi
+	@if ! bash tools/install-demo-data.sh $(DEMO_CACHE) >/dev/null; then \
+		echo "[demo] no demo data (npm unreachable?); the program starts without it"; \
+	elif [ -f $(DEMO_STAMP) ] && [ $(DEMO_STAMP) -nt $(DATAKIT) ] && [ $(DEMO_STAMP) -nt $(DEMO_SOURCE)/quran.json ]; then \
+		echo "[demo] $(BUILD)/app is up to date"; \
+	else \
+		rm -f $(DEMO_STAMP); start=$$(date +%s); \
+		$(DATAKIT) demo $(BUILD)/app --source $(DEMO_SOURCE) && touch $(DEMO_STAMP) && \
+		echo "[demo] data step took $$(( $$(date +%s) - start )) s"; \
+	fi
+
+run: demo
 	$(BUILD)/app/varnelo
 
 test: build

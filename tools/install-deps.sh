@@ -7,11 +7,13 @@ packages=(
     qt6-base-dev qt6-multimedia-dev
     libmpg123-dev libgif-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    lame libmp3lame-dev espeak-ng fonts-hosny-amiri
+    lame libmp3lame-dev espeak-ng mpg123 fonts-hosny-amiri
     pulseaudio pulseaudio-utils
 )
 
 missing=()
+# The demo data come from the npm registry; any node installation that brings npm will do.
+command -v npm >/dev/null 2>&1 || missing+=(npm)
 for p in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
         missing+=("$p")

@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include "aboutbuilder.h"
+#include "data/suracatalogue.h"
+#include "datacheck.h"
+#include "pagesbuilder.h"
+#include "timingsbuilder.h"
+#include "translationbuilder.h"
+
+#include "datakittestsupport.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+using namespace varnelo;
+
+namespace {
+
+// A small program folder: one translation, timings, pages of suras 66 and 112, about pages.
+void buildFolder(const QDir &dir) {
+    test::ensureGuiApp();
+    ASSERT_TRUE(dir.mkpath("data/tdata"));
+    ASSERT_TRUE(dir.mkpath("mp3"));
+    const QString data = dir.filePath("data");
+    const VerseTextFile text = parseVerseText(
+        "112|1|Say\n112|2|Allah\n112|3|He begets not\n112|4|Nor is there\n", "t.txt");
+    TranslationOptions o;
+    o.bismi = "In the name";
+    ASSERT_EQ(buildTranslation(text, o).archive.write(dir.filePath("data/tdata/t.dat")), QString());
+
+    QMap<int, QList<VerseSpan>> spans;
+    for (int sura : {66, 112}) {
+        spans.insert(sura, estimatedSpans(QStringList(verseCountOf(sura), "x")));
+    }
+    ASSERT_EQ(updatePosArchive(QDir(data).filePath("pos.dat"), spans), QString());
+
+    PageStyle style;
+    style.width = 200;
+    style.pixelSize = 14;
+    style.fontFamily = arabicFontFamily(nullptr);
+    QList<SuraText> suras;
+    for (int sura : {66, 112}) {
+        suras.append({sura,
+                      QStringList(numberedVerseCount(sura), QString::fromUtf8("قُلۡ هُوَ")),
+                      {},
+                      QString::fromUtf8("بِسۡمِ ٱللَّهِ"),
+                      "bismi allahi"});
+    }
+    ASSERT_EQ(writeSuraPages(data, buildSuraPages(suras, style)), QString());
+    ASSERT_EQ(aboutArchive({"credit"}).write(QDir(data).filePath("main1.dat")), QString());
+    for (const char *name : {"u.dat", "d.dat"}) {
+        QFile f(QDir(data).filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(arrowGif(true));
+    }
+}
+
+QString failures(const CheckReport &report) {
+    return report.lines.filter(QStringLiteral("FAIL")).join(u'\n');
+}
+
+}  // namespace
+
+TEST(DataCheck, SoundFolderPassesAndListsMembers) {
+    QTemporaryDir tmp;
+    const QDir dir(tmp.path());
+    buildFolder(dir);
+    const CheckReport report = checkProgramFolder(dir.path(), SpeechTools{});
+    EXPECT_EQ(report.failures, 0) << failures(report).toStdString();
+    EXPECT_TRUE(report.lines.contains(
+        "list  data/a.dat: 112.vxf (" +
+        QString::number(readArchive(dir.filePath("data/a.dat")).members.value(0).stored.size()) +
+        ")"));
+    EXPECT_TRUE(
+        report.lines.contains("ok    066.dat: 1 page images, frames = verses of their part"));
+    EXPECT_TRUE(report.lines.contains(
+        "ok    pos.dat: 2 suras with VerseCounts x 8 bytes, increasing times"));
+    EXPECT_TRUE(report.lines.contains("ok    t.dat: 1 suras, one line per verse, UTF-16LE"));
+}
+
+TEST(DataCheck, FindsWrongFramesTimingsAndShortAudio) {
+    QTemporaryDir tmp;
+    const QDir dir(tmp.path());
+    buildFolder(dir);
+    // A page image with the frames of another sura, a timing member one record short.
+    const QByteArray arrow = arrowGif(false);
+    ASSERT_EQ(mergeIntoArchive(dir.filePath("data/a.dat"), {{"112.vxf", arrow}}, true), QString());
+    QList<VerseSpan> shortSpans = estimatedSpans(QStringList(4, "x"));
+    QFile::remove(dir.filePath("data/pos.dat"));
+    ArchiveBuilder pos;
+    pos.addMember("112.pos", posMember(shortSpans), false);
+    ASSERT_EQ(pos.write(dir.filePath("data/pos.dat")), QString());
+    // An MP3 that is not one.
+    QFile mp3(dir.filePath("mp3/112.mp3"));
+    ASSERT_TRUE(mp3.open(QIODevice::WriteOnly));
+    mp3.write("not audio");
+    mp3.close();
+
+    const CheckReport report = checkProgramFolder(dir.path(), SpeechTools{});
+    const QString failed = failures(report);
+    EXPECT_TRUE(failed.contains("a.dat 112.vxf: 4 frames, part has 5 verses"))
+        << failed.toStdString();
+    EXPECT_TRUE(failed.contains("pos.dat 112.pos: 32 bytes")) << failed.toStdString();
+    if (!QStandardPaths::findExecutable("mpg123").isEmpty()) {
+        EXPECT_TRUE(failed.contains("mp3/112.mp3")) << failed.toStdString();
+    }
+}

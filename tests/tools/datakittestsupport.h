@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QGuiApplication>
+#include <QString>
+#include <QTemporaryDir>
+
+#include "data/archive.h"
+
+namespace varnelo::test {
+
+// Rendering needs a GUI application; tests run on the offscreen platform.
+inline void ensureGuiApp() {
+    static int argc = 1;
+    static char name[] = "test_datakit";
+    static char *argv[] = {name, nullptr};
+    if (!QGuiApplication::instance()) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        new QGuiApplication(argc, argv);
+    }
+}
+
+// The member as the program reads it: decoded by ExtractMember into dir.
+inline QByteArray extracted(const QString &archive, const QString &member,
+                            const QTemporaryDir &dir) {
+    const ExtractResult r = ExtractMember(archive, member, dir.path() + QStringLiteral("/"));
+    if (!r.extracted()) {
+        return QByteArray("<missing>");
+    }
+    QFile f(r.path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+inline QByteArray fileBytes(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace varnelo::test

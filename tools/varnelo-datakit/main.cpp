@@ -1,0 +1,328 @@
+// varnelo-datakit: builds Varnelo's data archives, page images and a demo program folder.
+#include "aboutbuilder.h"
+#include "datacheck.h"
+#include "demobuilder.h"
+#include "pagesbuilder.h"
+#include "timingsbuilder.h"
+#include "translationbuilder.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMap>
+#include <QSaveFile>
+
+#include <cstdio>
+
+using namespace varnelo;
+
+namespace {
+
+const char *const usage =
+    "usage: varnelo-datakit COMMAND ...\n"
+    "  translation TEXT OUT.dat [options]  translation archive from sura|verse|text lines\n"
+    "  timings CSV POS.dat                 add sura,verse_index,start_ms,end_ms rows to pos.dat\n"
+    "  pages TEXT DATADIR [options]        page images, heights and words of the suras in TEXT\n"
+    "  about DATADIR                       main1.dat, u.dat and d.dat\n"
+    "  demo OUTDIR [--source DIR] [--suras LIST|all] [--pages LIST|all]\n"
+    "                                      the whole demo program folder from quran-json\n"
+    "  check DIR                           check every archive and MP3 of a program folder\n"
+    "Run varnelo-datakit COMMAND --help for the options of a command.\n";
+
+int failWith(const QString &message) {
+    std::fprintf(stderr, "varnelo-datakit: %s\n", qPrintable(message));
+    return 1;
+}
+
+void say(const QString &line) {
+    std::printf("[datakit] %s\n", qPrintable(line));
+    std::fflush(stdout);
+}
+
+// Parses the command's arguments; false (after printing why) when they are wrong.
+bool parse(QCommandLineParser &parser, const QStringList &args, int positional,
+           const QString &names) {
+    parser.addHelpOption();
+    parser.addPositionalArgument(names, QString());
+    if (!parser.parse(args)) {
+        failWith(parser.errorText());
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::printf("%s", qPrintable(parser.helpText()));
+        std::exit(0);
+    }
+    if (parser.positionalArguments().size() != positional) {
+        failWith(QStringLiteral("expected %1").arg(names));
+        return false;
+    }
+    return true;
+}
+
+int translationCommand(const QStringList &args) {
+    QCommandLineParser p;
+    const QCommandLineOption ansi("ansi", "Write Latin-1 text instead of UTF-16LE.");
+    const QCommandLineOption rtl("rtl", "The text runs right to left.");
+    const QCommandLineOption moreInfo("more-info", "Set MoreInfoAvailable.");
+    const QCommandLineOption button("button-caption", "Caption of the show/hide button.", "text");
+    const QCommandLineOption window("window-caption", "Caption of the window.", "text");
+    const QCommandLineOption font("font", "Font face of the text.", "name");
+    const QCommandLineOption percentage("font-use-percentage", "Font sizes in percent.");
+    const QCommandLineOption styles("additional-styles", "Extra CSS of the page.", "css");
+    const QCommandLineOption info("info", "A line key=value of section [info] (repeatable).",
+                                  "key=value");
+    const QCommandLineOption bismi("bismi", "Opening formula before verse 1.", "text");
+    const QCommandLineOption bismi1("bismi1", "Opening record of sura 1.", "text");
+    p.addOptions(
+        {ansi, rtl, moreInfo, button, window, font, percentage, styles, info, bismi, bismi1});
+    if (!parse(p, args, 2, QStringLiteral("TEXT OUT.dat"))) {
+        return 2;
+    }
+    const VerseTextFile text = readVerseTextFile(p.positionalArguments()[0]);
+    if (!text.error.isEmpty()) {
+        return failWith(text.error);
+    }
+    TranslationOptions o;
+    o.IsUnicode = !p.isSet(ansi);
+    o.IsRTL = p.isSet(rtl);
+    o.MoreInfoAvailable = p.isSet(moreInfo);
+    o.ButtonCaption = p.value(button);
+    o.WindowCaption = p.value(window);
+    o.Font = p.value(font);
+    o.FontUsePercentage = p.isSet(percentage);
+    o.AdditionalStyles = p.value(styles);
+    for (const QString &line : p.values(info)) {
+        const qsizetype eq = line.indexOf(u'=');
+        if (eq <= 0) {
+            return failWith(QStringLiteral("--info needs key=value, got \"%1\"").arg(line));
+        }
+        o.info.append({line.left(eq), line.mid(eq + 1)});
+    }
+    if (p.isSet(bismi)) {
+        o.bismi = p.value(bismi);
+    }
+    if (p.isSet(bismi1)) {
+        o.bismi1 = p.value(bismi1);
+    }
+    const TranslationResult built = buildTranslation(text, o);
+    if (!built.error.isEmpty()) {
+        return failWith(built.error);
+    }
+    if (const QString e = built.archive.write(p.positionalArguments()[1]); !e.isEmpty()) {
+        return failWith(e);
+    }
+    say(QStringLiteral("%1: %2 suras").arg(p.positionalArguments()[1]).arg(text.suras.size()));
+    return 0;
+}
+
+int timingsCommand(const QStringList &args) {
+    QCommandLineParser p;
+    if (!parse(p, args, 2, QStringLiteral("CSV POS.dat"))) {
+        return 2;
+    }
+    QFile csv(p.positionalArguments()[0]);
+    if (!csv.open(QIODevice::ReadOnly)) {
+        return failWith(
+            QStringLiteral("cannot open %1: %2").arg(csv.fileName(), csv.errorString()));
+    }
+    const TimingTable table = parseTimingsCsv(csv.readAll(), csv.fileName());
+    if (!table.error.isEmpty()) {
+        return failWith(table.error);
+    }
+    if (const QString e = updatePosArchive(p.positionalArguments()[1], table.suras); !e.isEmpty()) {
+        return failWith(e);
+    }
+    say(QStringLiteral("%1: timings of %2 suras")
+            .arg(p.positionalArguments()[1])
+            .arg(table.suras.size()));
+    return 0;
+}
+
+PageStyle pageStyleOf(const QCommandLineParser &p, bool *ok) {
+    PageStyle style;
+    const auto number = [&](const QString &name, int low, int high, int fallback) {
+        if (!p.isSet(name)) {
+            return fallback;
+        }
+        bool good = false;
+        const int v = p.value(name).toInt(&good);
+        if (!good || v < low || v > high) {
+            failWith(QStringLiteral("--%1 must be %2 to %3").arg(name).arg(low).arg(high));
+            *ok = false;
+        }
+        return v;
+    };
+    *ok = true;
+    style.width = number(QStringLiteral("width"), 160, 4000, style.width);
+    style.pixelSize = number(QStringLiteral("font-size"), 8, 200, style.pixelSize);
+    style.shades = number(QStringLiteral("shades"), 0, 6, style.shades);
+    QString warning;
+    style.fontFamily = p.isSet(QStringLiteral("font")) ? p.value(QStringLiteral("font"))
+                                                       : arabicFontFamily(&warning);
+    if (!warning.isEmpty()) {
+        failWith(QStringLiteral("warning: %1").arg(warning));
+    }
+    return style;
+}
+
+const QList<QCommandLineOption> pageOptions = {
+    {"width", "Page width in pixels (default 520).", "px"},
+    {"font-size", "Font size in pixels (default 20).", "px"},
+    {"shades", "Anti-aliasing shades 0-6 (default 2).", "n"},
+    {"font", "Font family (default Amiri).", "family"},
+    {"threads", "Threads (default: one per core).", "n"},
+};
+
+int pagesCommand(const QStringList &args) {
+    QCommandLineParser p;
+    const QCommandLineOption meanings("meanings", "sura|verse|text file of word meanings.", "file");
+    const QCommandLineOption bismi("bismi", "Opening formula (default: verse 1:1 of TEXT).",
+                                   "text");
+    p.addOptions(pageOptions);
+    p.addOptions({meanings, bismi});
+    if (!parse(p, args, 2, QStringLiteral("TEXT DATADIR"))) {
+        return 2;
+    }
+    bool ok = false;
+    const PageStyle style = pageStyleOf(p, &ok);
+    if (!ok) {
+        return 2;
+    }
+    const VerseTextFile text = readVerseTextFile(p.positionalArguments()[0]);
+    if (!text.error.isEmpty()) {
+        return failWith(text.error);
+    }
+    VerseTextFile words;
+    if (p.isSet(meanings)) {
+        words = readVerseTextFile(p.value(meanings));
+        if (!words.error.isEmpty()) {
+            return failWith(words.error);
+        }
+    }
+    const QString opening = p.isSet(bismi) ? p.value(bismi) : text.suras.value(1).value(0);
+    if (opening.isEmpty() &&
+        !(text.suras.keys() == QList<int>{1} || text.suras.keys() == QList<int>{9} ||
+          text.suras.keys() == QList<int>{1, 9})) {
+        return failWith(QStringLiteral("no opening formula: give --bismi, or put verse 1:1 in %1")
+                            .arg(p.positionalArguments()[0]));
+    }
+    QList<SuraText> suras;
+    for (auto it = text.suras.cbegin(); it != text.suras.cend(); ++it) {
+        suras.append(
+            {it.key(), *it, words.suras.value(it.key()), opening, words.suras.value(1).value(0)});
+    }
+    const QList<SuraPages> pages =
+        buildSuraPages(suras, style, p.value(QStringLiteral("threads")).toInt());
+    for (const SuraPages &page : pages) {
+        for (const QString &w : page.warnings) {
+            failWith(QStringLiteral("warning: %1").arg(w));
+        }
+    }
+    if (const QString e = writeSuraPages(p.positionalArguments()[1], pages); !e.isEmpty()) {
+        return failWith(e);
+    }
+    say(QStringLiteral("pages of %1 suras in %2")
+            .arg(pages.size())
+            .arg(p.positionalArguments()[1]));
+    return 0;
+}
+
+int aboutCommand(const QStringList &args) {
+    QCommandLineParser p;
+    if (!parse(p, args, 1, QStringLiteral("DATADIR"))) {
+        return 2;
+    }
+    const QDir data(p.positionalArguments()[0]);
+    if (const QString e = aboutArchive({quranJsonCredit()}).write(data.filePath("main1.dat"));
+        !e.isEmpty()) {
+        return failWith(e);
+    }
+    for (const auto &[name, up] : {std::pair{"u.dat", true}, std::pair{"d.dat", false}}) {
+        QSaveFile f(data.filePath(QString::fromLatin1(name)));
+        if (!f.open(QIODevice::WriteOnly) || f.write(arrowGif(up)) < 0 || !f.commit()) {
+            return failWith(
+                QStringLiteral("cannot write %1: %2").arg(f.fileName(), f.errorString()));
+        }
+    }
+    say(QStringLiteral("main1.dat, u.dat, d.dat in %1").arg(data.path()));
+    return 0;
+}
+
+int demoCommand(const QStringList &args) {
+    QCommandLineParser p;
+    const QCommandLineOption source("source", "The dist folder of the quran-json package.", "dir");
+    const QCommandLineOption suras("suras", "Suras to recite (default 1,36,67,78,112-114).",
+                                   "list");
+    const QCommandLineOption pagesOf("pages", "Suras to draw (default all).", "list");
+    p.addOptions(pageOptions);
+    p.addOptions({source, suras, pagesOf});
+    if (!parse(p, args, 1, QStringLiteral("OUTDIR"))) {
+        return 2;
+    }
+    bool ok = false;
+    DemoOptions o;
+    o.style = pageStyleOf(p, &ok);
+    if (!ok) {
+        return 2;
+    }
+    o.outDir = p.positionalArguments()[0];
+    o.sourceDir = p.isSet(source) ? p.value(source)
+                                  : QStringLiteral("build/npm/node_modules/quran-json/dist");
+    o.threads = p.value(QStringLiteral("threads")).toInt();
+    QString error;
+    o.recitedSuras = p.isSet(suras) ? parseSuraList(p.value(suras), &error) : defaultRecitedSuras();
+    o.pageSuras =
+        parseSuraList(p.isSet(pagesOf) ? p.value(pagesOf) : QStringLiteral("all"), &error);
+    if (!error.isEmpty()) {
+        return failWith(error);
+    }
+    if (const QString e = buildDemo(o, say); !e.isEmpty()) {
+        return failWith(e);
+    }
+    return 0;
+}
+
+int checkCommand(const QStringList &args) {
+    QCommandLineParser p;
+    if (!parse(p, args, 1, QStringLiteral("DIR"))) {
+        return 2;
+    }
+    const CheckReport report = checkProgramFolder(p.positionalArguments()[0], SpeechTools{});
+    for (const QString &line : report.lines) {
+        std::printf("%s\n", qPrintable(line));
+    }
+    std::printf("%d failure(s)\n", report.failures);
+    return report.failures == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    // Pages are drawn off screen; the tool never needs a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments();
+    if (args.size() < 2) {
+        std::fprintf(stderr, "%s", usage);
+        return 2;
+    }
+    const QString command = args.takeAt(1);
+    args[0] += u' ' + command;
+    const QMap<QString, int (*)(const QStringList &)> commands = {
+        {"translation", translationCommand},
+        {"timings", timingsCommand},
+        {"pages", pagesCommand},
+        {"about", aboutCommand},
+        {"demo", demoCommand},
+        {"check", checkCommand},
+    };
+    if (const auto run = commands.value(command)) {
+        return run(args);
+    }
+    std::fprintf(stderr, "%s", usage);
+    return 2;
+}
