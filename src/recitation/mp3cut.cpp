@@ -53,14 +53,13 @@ std::optional<FrameHead> readFrameHead(QFileDevice &source, const FrameSpan &spa
     return FrameHead{span, *header, bytes};
 }
 
-// The audio frame before head, read like it; nullopt at the first audio frame or on any doubt.
-std::optional<FrameHead> frameHeadBefore(QFileDevice &source, const FrameLocator &frames,
-                                         const FrameSpan &span, const MpegHeader &like) {
-    const std::optional<FrameSpan> before = frames.frameBefore(span.begin);
-    if (!before || before->end > span.begin) {
+// The head of the frame at before, which must end by the start of later and be like it.
+std::optional<FrameHead> readEarlierHead(QFileDevice &source, const FrameSpan &before,
+                                         const FrameSpan &later, const MpegHeader &like) {
+    if (before.end > later.begin) {
         return std::nullopt;
     }
-    return readFrameHead(source, *before, &like);
+    return readFrameHead(source, before, &like);
 }
 
 // Where a cut must begin so that a decoder reproduces the layer III frame at start exactly. Its
@@ -74,16 +73,17 @@ qint64 leadInStart(QFileDevice &source, const FrameLocator &frames, const FrameS
         return start.begin;
     }
     FrameHead anchor = *first;
-    for (int granules = first->header.mpeg1 ? 1 : 2; granules > 0; --granules) {
-        if (!frames.frameBefore(anchor.span.begin)) {
+    for (int framesBack = first->header.mpeg1 ? 1 : 2; framesBack > 0; --framesBack) {
+        const std::optional<FrameSpan> before = frames.frameBefore(anchor.span.begin);
+        if (!before) {
             break;  // the file's first audio frame: decoded from silence in the source as well
         }
-        const std::optional<FrameHead> before =
-            frameHeadBefore(source, frames, anchor.span, first->header);
-        if (!before) {
+        const std::optional<FrameHead> head =
+            readEarlierHead(source, *before, anchor.span, first->header);
+        if (!head) {
             return start.begin;
         }
-        anchor = *before;
+        anchor = *head;
     }
     const std::optional<int> owed = mainDataBegin(anchor.header, anchor.bytes);
     if (!owed) {
@@ -91,16 +91,16 @@ qint64 leadInStart(QFileDevice &source, const FrameLocator &frames, const FrameS
     }
     FrameSpan lead = anchor.span;
     for (int missing = *owed; missing > 0;) {
-        if (!frames.frameBefore(lead.begin)) {
+        const std::optional<FrameSpan> before = frames.frameBefore(lead.begin);
+        if (!before) {
             break;
         }
-        const std::optional<FrameHead> before =
-            frameHeadBefore(source, frames, lead, first->header);
-        if (!before) {
+        const std::optional<FrameHead> head = readEarlierHead(source, *before, lead, first->header);
+        if (!head) {
             return start.begin;
         }
-        missing -= before->header.mainDataBytes();
-        lead = before->span;
+        missing -= head->header.mainDataBytes();
+        lead = head->span;
     }
     return lead.begin;
 }
