@@ -22,6 +22,9 @@ public:
     // The frame holding time ms (lengthMs() itself maps to the last frame); nullopt outside
     // 0..lengthMs() or when no file is open.
     virtual std::optional<FrameSpan> frameAt(qint32 ms) const = 0;
+    // The audio frame just before the one starting at offset begin; nullopt for the first audio
+    // frame, when no frame starts at begin or when no file is open.
+    virtual std::optional<FrameSpan> frameBefore(qint64 begin) const = 0;
 };
 
 }  // namespace varnelo

@@ -36,7 +36,10 @@ struct Mp3CutResult {
 };
 
 // Copies, without re-encoding, the audio frames of sourcePath from the one holding startMs to
-// the one holding endMs (cut to the file's length) into targetPath, followed by tag. The target
+// the one holding endMs (cut to the file's length) into targetPath, followed by tag. Layer III
+// cuts begin a few frames early (never before the first audio frame), with the earlier frames
+// whose bit reservoir and filterbank overlap the start frame needs, so that it decodes exactly
+// as in the source; when a header there is in doubt, at the start frame itself. The target
 // is written under a temporary name and renamed when complete, so on any failure an existing
 // target is untouched and no partial file remains.
 Mp3CutResult CutMp3Range(const QString &sourcePath, const FrameLocator &frames, qint32 startMs,

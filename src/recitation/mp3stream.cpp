@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+#include "recitation/mpegheader.h"
+
 namespace varnelo {
 
 namespace {
@@ -24,48 +26,6 @@ qint64 divFloor(qint64 a, qint64 b) {
 }
 
 }  // namespace
-
-int mpegFrameLength(quint32 header) {
-    static constexpr int kBitrates[2][3][16] = {
-        // MPEG 1: layer I, II, III
-        {{0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448, 0},
-         {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 0},
-         {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0}},
-        // MPEG 2 and 2.5
-        {{0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256, 0},
-         {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},
-         {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0}}};
-    static constexpr int kRates[3] = {44100, 48000, 32000};
-
-    if ((header & 0xFFE00000u) != 0xFFE00000u) {
-        return 0;
-    }
-    const int version = (header >> 19) & 3;  // 0 = 2.5, 2 = 2, 3 = 1
-    const int layerBits = (header >> 17) & 3;
-    const int bitrateIndex = (header >> 12) & 15;
-    const int rateIndex = (header >> 10) & 3;
-    const int padding = (header >> 9) & 1;
-    if (version == 1 || layerBits == 0 || bitrateIndex == 0 || bitrateIndex == 15 ||
-        rateIndex == 3) {
-        return 0;
-    }
-    const int layer = 4 - layerBits;  // 1..3
-    const bool mpeg1 = version == 3;
-    const int bitrate = kBitrates[mpeg1 ? 0 : 1][layer - 1][bitrateIndex] * 1000;
-    int rate = kRates[rateIndex];
-    if (version == 2) {
-        rate /= 2;
-    } else if (version == 0) {
-        rate /= 4;
-    }
-    if (layer == 1) {
-        return (12 * bitrate / rate + padding) * 4;
-    }
-    if (layer == 3 && !mpeg1) {
-        return 72 * bitrate / rate + padding;
-    }
-    return 144 * bitrate / rate + padding;
-}
 
 Mp3Stream::Mp3Stream() {
     mpg123_init();  // a no-op on current libmpg123, required by old ones
@@ -153,14 +113,8 @@ bool Mp3Stream::open(const QString &path) {
     // The index only holds frame starts: the last frame ends where its header says.
     QFile file(path);
     if (file.open(QIODevice::ReadOnly) && file.seek(m_frameOffsets.last())) {
-        const QByteArray head = file.read(4);
-        if (head.size() == 4) {
-            const quint32 header = quint32(quint8(head[0])) << 24 | quint32(quint8(head[1])) << 16 |
-                                   quint32(quint8(head[2])) << 8 | quint32(quint8(head[3]));
-            const int frameLength = mpegFrameLength(header);
-            if (frameLength > 0) {
-                m_lastFrameEnd = std::min(m_frameOffsets.last() + frameLength, file.size());
-            }
+        if (const auto header = parseMpegHeader(file.read(4))) {
+            m_lastFrameEnd = std::min(m_frameOffsets.last() + header->frameBytes, file.size());
         }
     }
     if (m_lastFrameEnd < 0) {
@@ -264,6 +218,14 @@ qint64 Mp3Stream::frameEndOffset(qint64 frame) const {
         return -1;
     }
     return frame + 1 < m_frameOffsets.size() ? m_frameOffsets[frame + 1] : m_lastFrameEnd;
+}
+
+qint64 Mp3Stream::frameStartingAt(qint64 offset) const {
+    const auto it = std::lower_bound(m_frameOffsets.cbegin(), m_frameOffsets.cend(), offset);
+    if (it == m_frameOffsets.cend() || *it != offset) {
+        return -1;
+    }
+    return qint64(it - m_frameOffsets.cbegin());
 }
 
 qint64 Mp3Stream::frameOffsetAt(qint64 ms) {

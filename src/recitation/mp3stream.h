@@ -61,6 +61,9 @@ public:
     // closed or n is out of range.
     qint64 frameOffset(qint64 frame) const;
     qint64 frameEndOffset(qint64 frame) const;
+    // Number of the frame whose first byte is at the absolute file offset; -1 when no frame of
+    // the index starts there.
+    qint64 frameStartingAt(qint64 offset) const;
     // Absolute file offset of the frame holding ms, and of the byte just after that frame;
     // -1 when closed.
     qint64 frameOffsetAt(qint64 ms);
@@ -78,9 +81,5 @@ private:
     QList<qint64> m_frameOffsets;
     qint64 m_lastFrameEnd = -1;
 };
-
-// Length in bytes of the MPEG audio frame whose 4-byte header is given, 0 when it is not a valid
-// header.
-int mpegFrameLength(quint32 header);
 
 }  // namespace varnelo

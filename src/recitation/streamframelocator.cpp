@@ -18,7 +18,15 @@ std::optional<FrameSpan> StreamFrameLocator::frameAt(qint32 ms) const {
     if (ms < 0 || ms > lengthMs()) {
         return std::nullopt;
     }
-    const qint64 frame = m_stream->frameAt(ms);
+    return frameSpan(m_stream->frameAt(ms));
+}
+
+std::optional<FrameSpan> StreamFrameLocator::frameBefore(qint64 begin) const {
+    const qint64 frame = m_stream->frameStartingAt(begin);
+    return frame > 0 ? frameSpan(frame - 1) : std::nullopt;
+}
+
+std::optional<FrameSpan> StreamFrameLocator::frameSpan(qint64 frame) const {
     const qint64 begin = m_stream->frameOffset(frame);
     const qint64 end = m_stream->frameEndOffset(frame);
     if (begin < 0 || end <= begin) {

@@ -13,8 +13,11 @@ public:
 
     qint32 lengthMs() const override;
     std::optional<FrameSpan> frameAt(qint32 ms) const override;
+    std::optional<FrameSpan> frameBefore(qint64 begin) const override;
 
 private:
+    std::optional<FrameSpan> frameSpan(qint64 frame) const;
+
     Mp3Stream *m_stream;
 };
 

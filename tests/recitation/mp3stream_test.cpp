@@ -5,8 +5,11 @@
 
 #include "mp3fixture.h"
 #include "recitation/mp3stream.h"
+#include "recitation/mpegheader.h"
 
 using varnelo::Mp3Stream;
+using varnelo::MpegHeader;
+using varnelo::parseMpegHeader;
 using namespace varnelo::test;
 
 namespace {
@@ -95,11 +98,13 @@ TEST_P(Mp3StreamEncodings, GaplessLengthSampleExactSeekAndFrameOffsets) {
         const qint64 at = stream.frameOffset(f);
         ASSERT_EQ(quint8(bytes[at]), 0xFF);
         ASSERT_EQ(quint8(bytes[at + 1]) & 0xE0, 0xE0);
-        const quint32 header = quint32(quint8(bytes[at])) << 24 |
-                               quint32(quint8(bytes[at + 1])) << 16 |
-                               quint32(quint8(bytes[at + 2])) << 8 | quint32(quint8(bytes[at + 3]));
-        ASSERT_EQ(stream.frameEndOffset(f), at + varnelo::mpegFrameLength(header));
+        const std::optional<MpegHeader> header = parseMpegHeader(bytes.mid(at, 4));
+        ASSERT_TRUE(header.has_value()) << f;
+        ASSERT_EQ(stream.frameEndOffset(f), at + header->frameBytes);
+        ASSERT_EQ(stream.frameStartingAt(at), f);
     }
+    EXPECT_EQ(stream.frameStartingAt(first + 1), -1);
+    EXPECT_EQ(stream.frameStartingAt(0), -1);
     for (const qint64 ms : {0, 12, 13, 26, 27, 1000, 4321, 7999, 8000}) {
         const qint64 sample = std::min(stream.msToSample(ms), kFrames - 1);
         const qint64 frame = (sample + kCodecDelay) / 1152;

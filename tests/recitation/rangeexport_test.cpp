@@ -30,6 +30,13 @@ public:
         const qint64 frame = std::min<qint64>(ms / 100, kFrames - 1);
         return FrameSpan{kHeader + frame * kFrame, kHeader + (frame + 1) * kFrame};
     }
+    std::optional<FrameSpan> frameBefore(qint64 begin) const override {
+        const qint64 frame = (begin - kHeader) / kFrame;
+        if (begin <= kHeader || (begin - kHeader) % kFrame != 0 || frame >= kFrames) {
+            return std::nullopt;
+        }
+        return FrameSpan{begin - kFrame, begin};
+    }
 };
 
 QByteArray sourceBytes() {
