@@ -113,6 +113,21 @@ TEST(ReadStartupSettings, DefaultsAndStoredValues) {
     EXPECT_EQ(std::get<StartupSettings>(ReadStartupSettings(store)), expected);
 }
 
+TEST(ReadStartupSettings, LeftOnlyBesideAStoredTop) {
+    // Without a top the window is centred and Left is never looked at, even when it is garbage.
+    MemorySettingsStore store;
+    store.save("Main", "Left", "x");
+    const auto centred = ReadStartupSettings(store);
+    ASSERT_TRUE(std::holds_alternative<StartupSettings>(centred));
+    EXPECT_FALSE(std::get<StartupSettings>(centred).top.has_value());
+
+    MemorySettingsStore topOnly;
+    topOnly.save("Main", "Top", "-120");
+    const auto placed = std::get<StartupSettings>(ReadStartupSettings(topOnly));
+    EXPECT_EQ(placed.top, -120);
+    EXPECT_EQ(placed.left, 0);
+}
+
 TEST(ReadStartupSettings, ReportsTheFirstValueThatDoesNotConvert) {
     MemorySettingsStore store;
     store.save("Vol", "Pos", "loud");

@@ -43,6 +43,8 @@ TEST(ClsCompress, EncoderMatchesIndependentVectors) {
          "5658200d0018000000080000030103020303030403050306030703a09ceea09ceea09ceea09cee"},
         {"mississippi river",
          "5658200d371100000008002004650469026d047003720373027604b33de1019fa6910dba05"},
+        // A lighter node between two of equal weight displaces the first of them.
+        {"aabbc", "5658200d630500000003006101620263020e7c"},
     };
     for (const auto &v : vectors) {
         EXPECT_EQ(encoded(v.input).toHex(), QByteArray(v.hex)) << v.input.toStdString();

@@ -76,5 +76,5 @@ def encode(data: bytes) -> bytes:
 
 if __name__ == "__main__":
     for text in [b"", b"aaaa", b"ab", b"abracadabra", b"aaaaaaaabbbbccd", bytes(range(8)) * 3,
-                 b"mississippi river"]:
+                 b"mississippi river", b"aabbc"]:
         print(repr(text), encode(text).hex())
