@@ -12,29 +12,29 @@ using namespace varnelo;
 
 namespace {
 
-// A program folder whose config.ini names an MP3 folder holding only 002.mp3.
-struct ProgramFolder {
-    ProgramFolder() {
-        QDir(dir.path()).mkpath("recitation");
-        QFile config(dir.filePath("config.ini"));
-        config.open(QIODevice::WriteOnly);
-        config.write("[Main]\nMP3Path=" + dir.filePath("recitation/").toUtf8() + "\n");
-        QFile mp3(dir.filePath("recitation/002.mp3"));
-        mp3.open(QIODevice::WriteOnly);
+// A program folder whose config.ini names an MP3 folder holding only 002.mp3; an empty store.
+class frmMainTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(QDir(m_dir.path()).mkpath("recitation"));
+        QFile config(m_dir.filePath("config.ini"));
+        ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+        config.write("[Main]\nMP3Path=" + m_dir.filePath("recitation/").toUtf8() + "\n");
+        ASSERT_TRUE(QFile(m_dir.filePath("recitation/002.mp3")).open(QIODevice::WriteOnly));
     }
-    QTemporaryDir dir;
+
+    QTemporaryDir m_dir;
+    MemorySettingsStore m_store;
 };
 
 }  // namespace
 
-TEST(frmMain, SuraListWithMp3Marks) {
-    ProgramFolder program;
-    MemorySettingsStore store;
-    frmMain window(store, program.dir.path() + '/', program.dir.path());
+TEST_F(frmMainTest, SuraListWithMp3Marks) {
+    frmMain window(m_store, m_dir.path() + '/', m_dir.path());
     ASSERT_TRUE(window.Form_Load());
-    EXPECT_EQ(window.AppFolder(), program.dir.path());
-    EXPECT_EQ(window.TempFolder(), program.dir.path() + "/VX/");
-    EXPECT_EQ(store.get("version", "version", ""), "4.0 beta2");
+    EXPECT_EQ(window.AppFolder(), m_dir.path());
+    EXPECT_EQ(window.TempFolder(), m_dir.path() + "/VX/");
+    EXPECT_EQ(m_store.get("version", "version", ""), "4.0 beta2");
 
     auto *cmbSura = window.findChild<QComboBox *>("cmbSura");
     ASSERT_NE(cmbSura, nullptr);
@@ -45,21 +45,19 @@ TEST(frmMain, SuraListWithMp3Marks) {
     EXPECT_EQ(cmbSura->itemText(1), "2. AL-BAQARA");
     EXPECT_EQ(cmbSura->itemText(81), "82. AL-INFITAR  (mp3 missing)");
 
-    QFile(program.dir.filePath("recitation/001.mp3")).open(QIODevice::WriteOnly);
+    QFile(m_dir.filePath("recitation/001.mp3")).open(QIODevice::WriteOnly);
     window.CheckMp3();
     window.CheckMp3();
     EXPECT_EQ(cmbSura->itemText(0), "1. AL-FATIHA");
     EXPECT_EQ(cmbSura->itemText(2), "3. AAL-E-IMRAN (mp3 missing)");
 }
 
-TEST(frmMain, BadStoredValueEndsStartUpAndWipesTheStore) {
-    ProgramFolder program;
-    MemorySettingsStore store;
-    store.save("version", "version", "4.0 beta2");
-    store.save("RangeModeSetup", "NoofTimes", "twice");
-    frmMain window(store, program.dir.path(), program.dir.path());
+TEST_F(frmMainTest, BadStoredValueEndsStartUpAndWipesTheStore) {
+    m_store.save("version", "version", "4.0 beta2");
+    m_store.save("RangeModeSetup", "NoofTimes", "twice");
+    frmMain window(m_store, m_dir.path(), m_dir.path());
     EXPECT_FALSE(window.Form_Load());
-    EXPECT_EQ(store.size(), 0);
+    EXPECT_EQ(m_store.size(), 0);
     EXPECT_TRUE(window.failureMessage().contains("RangeModeSetup/NoofTimes"));
     EXPECT_TRUE(window.failureMessage().contains("Error starting Varnelo, try reinstalling"));
 }

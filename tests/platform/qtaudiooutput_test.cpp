@@ -38,14 +38,13 @@ void runEventsFor(int ms) {
 TEST(QtAudioOutput, PlaysTheToneAtItsLevelIntoASoundServer) {
     VARNELO_SKIP_WITHOUT_LAME();
     QProcess server;
-    server.start(QStringLiteral("bash"),
-                 {QStringLiteral(VARNELO_SOURCE_DIR "/tools/sound-server.sh")});
+    server.start("bash", {VARNELO_SOURCE_DIR "/tools/sound-server.sh"});
     if (!server.waitForFinished(20000) || server.exitCode() != 0) {
         GTEST_SKIP() << "no sound server could be started ("
                      << server.readAllStandardError().trimmed().toStdString()
                      << "): the playback test needs PulseAudio";
     }
-    if (QStandardPaths::findExecutable(QStringLiteral("parec")).isEmpty()) {
+    if (QStandardPaths::findExecutable("parec").isEmpty()) {
         GTEST_SKIP() << "parec (pulseaudio-utils) is not installed: nothing can record the sink";
     }
 
@@ -72,28 +71,24 @@ TEST(QtAudioOutput, PlaysTheToneAtItsLevelIntoASoundServer) {
     fmod.SetVolume(500);  // 128 of 255: -6 dB on the -12 dBFS tone
 
     QProcess recorder;
-    recorder.start(QStringLiteral("parec"),
-                   {QStringLiteral("--device=varnelo_null.monitor"), QStringLiteral("--raw"),
-                    QStringLiteral("--format=s16le"), QStringLiteral("--rate=44100"),
-                    QStringLiteral("--channels=2"), QStringLiteral("--latency-msec=20")});
+    recorder.start("parec", {"--device=varnelo_null.monitor", "--raw", "--format=s16le",
+                             "--rate=44100", "--channels=2", "--latency-msec=20"});
     ASSERT_TRUE(recorder.waitForStarted(5000));
     runEventsFor(400);
 
     fmod.Play(500, 2700);  // 2.0 s of sound: 500..2500 ms
-    qint32 last = 0;
+    qint32 pos = 0;
     QElapsedTimer timer;
     timer.start();
     while (fmod.isPlaying() && timer.elapsed() < 8000) {
         runEventsFor(20);
-        qint32 pos = 0;
+        const qint32 last = pos;
         fmod.GetPosition(pos);
         EXPECT_GE(pos, last);
-        last = pos;
     }
     EXPECT_FALSE(fmod.isPlaying());
-    qint32 end = 0;
-    fmod.GetPosition(end);
-    EXPECT_EQ(end, 2700);
+    fmod.GetPosition(pos);
+    EXPECT_EQ(pos, 2700);
     runEventsFor(400);
     recorder.terminate();
     recorder.waitForFinished(5000);

@@ -14,59 +14,77 @@ namespace {
 constexpr int kRate = 44100;
 constexpr qint64 kOneMs = kRate / 1000;
 
-// A 12 s file with a 1 kHz burst at 250 ms past every whole second.
+qint32 positionOf(clsFMod &fmod) {
+    qint32 pos = 0;
+    fmod.GetPosition(pos);
+    return pos;
+}
+
+qint32 byteOffsetOf(clsFMod &fmod) {
+    qint32 bytes = 0;
+    fmod.GetPositionByBytes(bytes);
+    return bytes;
+}
+
+// An engine on a fake output with a 12 s file open: a 1 kHz burst at 250 ms past every second.
 class ClsFModTest : public testing::Test {
 protected:
     void SetUp() override {
-        if (!Mp3Maker::lameAvailable()) {
-            GTEST_SKIP() << "the lame encoder is not installed: no test MP3 files";
-        }
+        VARNELO_SKIP_WITHOUT_LAME();
         std::vector<qint64> starts;
         for (qint64 s = 0; s < 12; ++s) {
             starts.push_back(s * kRate + 250 * kOneMs);
         }
         m_bursts = m_maker.make("bursts", bursts(kRate, 2, 12 * kRate, starts, 8820, 1000, 0.5),
                                 {"-V", "2", "--add-id3v2", "--tt", "Sura"});
-        ASSERT_FALSE(m_bursts.isEmpty());
+        ASSERT_TRUE(m_fmod.OpenMP3File(m_bursts));
     }
 
     // Lets the sound play in 1 ms steps, polling like the controller, until it stops.
-    void playOut(clsFMod &fmod, qint64 limitMs = 20000) {
-        qint32 pos = 0;
-        for (qint64 t = 0; t < limitMs && fmod.isPlaying(); ++t) {
+    void playOut() {
+        for (qint64 t = 0; t < 20000 && m_fmod.isPlaying(); ++t) {
             m_output.advance(1);
-            fmod.GetPosition(pos);
+            positionOf(m_fmod);
         }
+    }
+
+    // Opens a 3 s 1 kHz tone of the given amplitude.
+    void openTone(double amplitude) {
+        const QString path =
+            m_maker.make("tone", tone(kRate, 2, 3 * kRate, 1000, amplitude), {"-b", "192"});
+        ASSERT_TRUE(m_fmod.OpenMP3File(path));
+    }
+
+    // Level of the tone in channel `channel` when from..to plays out, skipping `skipFrames`.
+    double playedLevel(qint32 from, qint32 to, int channel, qint64 skipFrames = 0) {
+        m_output.clearRecorded();
+        m_fmod.Play(from, to);
+        playOut();
+        return toneLevelDb(m_output.recorded().data() + 2 * skipFrames, kRate, 2, channel, kRate,
+                           1000);
     }
 
     Mp3Maker m_maker;
     QString m_bursts;
     FakeAudioOutput m_output;
+    clsFMod m_fmod{m_output};
 };
 
 }  // namespace
 
 TEST_F(ClsFModTest, PlayLeadsBy200AndStopsAtTheEndLess200) {
-    clsFMod fmod(m_output);
-    ASSERT_TRUE(fmod.OpenMP3File(m_bursts));
-    EXPECT_EQ(fmod.StreamLength, 12000);
+    EXPECT_EQ(m_fmod.StreamLength, 12000);
     EXPECT_EQ(m_output.bufferMs(), 150);
-
-    fmod.Play(5000, 9000);
-    EXPECT_TRUE(fmod.PauseBreaked);
-    qint32 pos = 0;
-    fmod.GetPosition(pos);
-    EXPECT_EQ(pos, 5200);
+    m_fmod.Play(5000, 9000);
+    EXPECT_TRUE(m_fmod.PauseBreaked);
+    EXPECT_EQ(positionOf(m_fmod), 5200);
     m_output.advance(1000);
-    fmod.GetPosition(pos);
-    EXPECT_EQ(pos, 6200);
-    playOut(fmod);
-    EXPECT_FALSE(fmod.isPlaying());
-    fmod.GetPosition(pos);
-    EXPECT_EQ(pos, 9000);  // stream time 8800, and it stays there
+    EXPECT_EQ(positionOf(m_fmod), 6200);
+    playOut();
+    EXPECT_FALSE(m_fmod.isPlaying());
+    EXPECT_EQ(positionOf(m_fmod), 9000);  // stream time 8800, and it stays there
     m_output.advance(100);
-    fmod.GetPosition(pos);
-    EXPECT_EQ(pos, 9000);
+    EXPECT_EQ(positionOf(m_fmod), 9000);
 
     // Exactly the samples of 5000..8800 ms were played, the same a plain decode gives there.
     Mp3Stream reference;
@@ -87,162 +105,124 @@ TEST_F(ClsFModTest, PlayLeadsBy200AndStopsAtTheEndLess200) {
 }
 
 TEST_F(ClsFModTest, PlayFromTheStartToTheEndOfTheFileAndMovingTheEnd) {
-    clsFMod fmod(m_output);
-    ASSERT_TRUE(fmod.OpenMP3File(m_bursts));
-    fmod.Play(3000, 4000);
+    m_fmod.Play(3000, 4000);
     m_output.advance(300);
-    fmod.Play(0, 0);  // from the start, no end: the whole file
-    playOut(fmod);
-    qint32 pos = 0;
-    fmod.GetPosition(pos);
-    EXPECT_EQ(pos, 12200);
+    m_fmod.Play(0, 0);  // from the start, no end: the whole file
+    playOut();
+    EXPECT_EQ(positionOf(m_fmod), 12200);
     EXPECT_EQ(m_output.recordedFrames(), 300 * kRate / 1000 + 12 * kRate);
 
     // A running section's end moves with SetEnd, earlier or later.
-    fmod.Play(1000, 2000);
-    fmod.SetEnd(3000);
-    playOut(fmod);
-    fmod.GetPosition(pos);
-    EXPECT_EQ(pos, 3000);
-    fmod.Play(1000, 5000);
+    m_fmod.Play(1000, 2000);
+    m_fmod.SetEnd(3000);
+    playOut();
+    EXPECT_EQ(positionOf(m_fmod), 3000);
+    m_fmod.Play(1000, 5000);
     m_output.advance(500);
-    fmod.SetEnd(1400);  // already passed: stops at the next progress
+    m_fmod.SetEnd(1400);  // already passed: stops at the next progress
     m_output.advance(1);
-    EXPECT_FALSE(fmod.isPlaying());
+    EXPECT_FALSE(m_fmod.isPlaying());
 }
 
 TEST_F(ClsFModTest, PauseHoldsThePositionAndPauseBreakedFollows) {
-    clsFMod fmod(m_output);
-    EXPECT_FALSE(fmod.PauseBreaked);
-    ASSERT_TRUE(fmod.OpenMP3File(m_bursts));
-    fmod.Play(2000, 6000);
+    EXPECT_FALSE(m_fmod.PauseBreaked);
+    m_fmod.Play(2000, 6000);
     m_output.advance(500);
-    fmod.PausePlaying();
-    EXPECT_FALSE(fmod.PauseBreaked);
+    m_fmod.PausePlaying();
+    EXPECT_FALSE(m_fmod.PauseBreaked);
     m_output.advance(2000);
-    qint32 pos = 0;
-    fmod.GetPosition(pos);
-    EXPECT_EQ(pos, 2700);
-    fmod.ResumePlaying();
-    EXPECT_TRUE(fmod.PauseBreaked);
+    EXPECT_EQ(positionOf(m_fmod), 2700);
+    m_fmod.ResumePlaying();
+    EXPECT_TRUE(m_fmod.PauseBreaked);
     m_output.advance(500);
-    fmod.GetPosition(pos);
-    EXPECT_EQ(pos, 3200);
-    // A caller may hold the flag itself; Play sets it again.
+    EXPECT_EQ(positionOf(m_fmod), 3200);
     // Moving a paused stream keeps it paused.
-    fmod.PausePlaying();
-    fmod.SetPositionInSec(4000);
+    m_fmod.PausePlaying();
+    m_fmod.SetPositionInSec(4000);
     m_output.advance(300);
-    fmod.GetPosition(pos);
-    EXPECT_EQ(pos, 4200);
-    fmod.ResumePlaying();
-    fmod.PauseBreaked = false;
-    fmod.Play(2000, 6000);
-    EXPECT_TRUE(fmod.PauseBreaked);
+    EXPECT_EQ(positionOf(m_fmod), 4200);
+    // A caller may hold the flag itself; Play sets it again.
+    m_fmod.ResumePlaying();
+    m_fmod.PauseBreaked = false;
+    m_fmod.Play(2000, 6000);
+    EXPECT_TRUE(m_fmod.PauseBreaked);
     EXPECT_FALSE(m_output.isPaused());
 }
 
-TEST_F(ClsFModTest, SetVolumeMapsTheSliderAndScalesTheSound) {
-    clsFMod fmod(m_output);
+TEST_F(ClsFModTest, VolumeAndEqualizerShapeThePlayedSound) {
     const std::pair<int, int> levels[] = {{0, 0},      {1, 0},     {2, 1},  {500, 128}, {498, 127},
                                           {1000, 255}, {999, 255}, {-5, 0}, {2000, 255}};
     for (const auto &[slider, level] : levels) {
-        fmod.SetVolume(slider);
-        EXPECT_EQ(fmod.masterVolume(), level) << slider;
+        m_fmod.SetVolume(slider);
+        EXPECT_EQ(m_fmod.masterVolume(), level) << slider;
     }
-
-    const QString path = m_maker.make("tone", tone(kRate, 2, 3 * kRate, 1000, 0.25), {"-b", "192"});
-    ASSERT_TRUE(fmod.OpenMP3File(path));
-    auto levelAt = [&](int volume) {
-        fmod.SetVolume(volume);
-        m_output.clearRecorded();
-        fmod.Play(1000, 2400);
-        playOut(fmod);
-        return toneLevelDb(m_output.recorded().data(), kRate, 2, 0, kRate, 1000);
+    openTone(0.25);
+    const auto atVolume = [&](int volume) {
+        m_fmod.SetVolume(volume);
+        return playedLevel(1000, 2400, 0);
     };
-    const double full = levelAt(1000);
+    const double full = atVolume(1000);
     EXPECT_NEAR(full, -12.04, 0.5);
-    EXPECT_NEAR(levelAt(500) - full, 20 * std::log10(128.0 / 255), 0.05);
-    EXPECT_LT(levelAt(0), -100);
-}
+    EXPECT_NEAR(atVolume(500) - full, 20 * std::log10(128.0 / 255), 0.05);
+    EXPECT_LT(atVolume(0), -100);
 
-TEST_F(ClsFModTest, EqualizerShapesThePlayedSound) {
-    clsFMod fmod(m_output);
-    const QString path = m_maker.make("tone", tone(kRate, 2, 3 * kRate, 1000, 0.1), {"-b", "192"});
-    ASSERT_TRUE(fmod.OpenMP3File(path));
+    m_fmod.SetVolume(1000);
+    openTone(0.1);
     EqGainTable gains{};
-    fmod.bindEqualizerGains(&gains);
-    auto level = [&] {
-        m_output.clearRecorded();
-        fmod.Play(500, 2000);
-        playOut(fmod);
-        return toneLevelDb(m_output.recorded().data() + 2 * 4410, kRate, 2, 1, kRate, 1000);
-    };
+    m_fmod.bindEqualizerGains(&gains);
+    const auto level = [&] { return playedLevel(500, 2000, 1, 4410); };
     const double flat = level();
     gains[4] = 6;
-    fmod.EnableEqualizer();
-    fmod.SetEqualizerValue();
+    m_fmod.EnableEqualizer();
+    m_fmod.SetEqualizerValue();
     EXPECT_NEAR(level() - flat, 6, 1);
     gains[4] = -9;
-    fmod.SetEqualizerValue();
+    m_fmod.SetEqualizerValue();
     EXPECT_NEAR(level() - flat, -9, 1);
-    fmod.DisableEqualizer();
+    m_fmod.DisableEqualizer();
     EXPECT_NEAR(level() - flat, 0, 0.1);
-    fmod.bindEqualizerGains(nullptr);
+    m_fmod.bindEqualizerGains(nullptr);
 }
 
 TEST_F(ClsFModTest, PositionWatchesFireOnceWhenTheReportedPositionGetsThere) {
-    clsFMod fmod(m_output);
-    ASSERT_TRUE(fmod.OpenMP3File(m_bursts));
     std::vector<std::pair<int, qint32>> fired;
-    fmod.watchPosition(6000, [&](qint32 pos) { fired.push_back({1, pos}); });
-    const int cancelled = fmod.watchPosition(6500, [&](qint32 pos) { fired.push_back({2, pos}); });
-    fmod.watchPosition(7000, [&](qint32 pos) {
-        fired.push_back({3, pos});
-        fmod.StopPlaying();  // a callback may act on the engine
+    m_fmod.watchPosition(6000, [&](qint32 pos) { fired.push_back({1, pos}); });
+    const int cancelled = m_fmod.watchPosition(6500, [&](qint32 pos) {
+        fired.push_back({2, pos});
     });
-    fmod.cancelWatch(cancelled);
-    fmod.Play(5000, 9000);
+    m_fmod.watchPosition(7000, [&](qint32 pos) {
+        fired.push_back({3, pos});
+        m_fmod.StopPlaying();  // a callback may act on the engine
+    });
+    m_fmod.cancelWatch(cancelled);
+    m_fmod.Play(5000, 9000);
     m_output.advance(3000);
-    ASSERT_EQ(fired.size(), 2u);
-    EXPECT_EQ(fired[0].first, 1);
-    EXPECT_EQ(fired[0].second, 6000);
-    EXPECT_EQ(fired[1].first, 3);
-    EXPECT_EQ(fired[1].second, 7000);
-    EXPECT_FALSE(fmod.isPlaying());
+    EXPECT_EQ(fired, (std::vector<std::pair<int, qint32>>{{1, 6000}, {3, 7000}}));
+    EXPECT_FALSE(m_fmod.isPlaying());
 
     // A new file drops the watches of the old one.
-    fmod.watchPosition(1000, [&](qint32 pos) { fired.push_back({4, pos}); });
-    ASSERT_TRUE(fmod.OpenMP3File(m_bursts));
-    fmod.Play(0, 3000);
+    m_fmod.watchPosition(1000, [&](qint32 pos) { fired.push_back({4, pos}); });
+    ASSERT_TRUE(m_fmod.OpenMP3File(m_bursts));
+    m_fmod.Play(0, 3000);
     m_output.advance(2000);
     EXPECT_EQ(fired.size(), 2u);
 }
 
 TEST_F(ClsFModTest, ByteOffsetOfTheFramePlaying) {
-    clsFMod fmod(m_output);
-    qint32 bytes = 0;
-    fmod.GetPositionByBytes(bytes);
-    EXPECT_EQ(bytes, -1);
-    ASSERT_TRUE(fmod.OpenMP3File(m_bursts));
     Mp3Stream reference;
     ASSERT_TRUE(reference.open(m_bursts));
     for (const qint32 ms : {0, 1234, 5000, 11999}) {
-        fmod.SetPositionInSec(ms);
-        fmod.GetPositionByBytes(bytes);
-        EXPECT_EQ(bytes, reference.frameOffsetAt(ms)) << ms;
+        m_fmod.SetPositionInSec(ms);
+        EXPECT_EQ(byteOffsetOf(m_fmod), reference.frameOffsetAt(ms)) << ms;
     }
     // While playing, position and offset follow the sound, not the device's read-ahead.
     m_output.setReadAhead(kRate / 5);
-    fmod.Play(2000, 9000);
+    m_fmod.Play(2000, 9000);
     m_output.advance(1000);
-    qint32 pos = 0;
-    fmod.GetPosition(pos);
-    EXPECT_EQ(pos, 3200);
-    fmod.GetPositionByBytes(bytes);
-    EXPECT_EQ(bytes, reference.frameOffsetAt(3000));
+    EXPECT_EQ(positionOf(m_fmod), 3200);
+    EXPECT_EQ(byteOffsetOf(m_fmod), reference.frameOffsetAt(3000));
     // Moving a playing stream moves the sound.
-    fmod.SetPositionInSec(8000);
+    m_fmod.SetPositionInSec(8000);
     m_output.clearRecorded();
     m_output.advance(500);
     EXPECT_NEAR(firstLoudFrame(m_output.recorded().data(), m_output.recordedFrames(), 2, 8000),
@@ -251,7 +231,9 @@ TEST_F(ClsFModTest, ByteOffsetOfTheFramePlaying) {
 
 TEST_F(ClsFModTest, BadFilesLeaveTheEngineUsable) {
     int messages = 0;
-    clsFMod fmod(m_output, [&](const QString &, const QString &) { ++messages; });
+    FakeAudioOutput output;
+    clsFMod fmod(output, [&](const QString &, const QString &) { ++messages; });
+    EXPECT_EQ(byteOffsetOf(fmod), -1);  // nothing open yet
     QFile good(m_bursts);
     ASSERT_TRUE(good.open(QIODevice::ReadOnly));
     const QStringList bad = {m_maker.dir() + "/001.mp3", m_maker.writeFile("empty.mp3", {}),
@@ -264,54 +246,49 @@ TEST_F(ClsFModTest, BadFilesLeaveTheEngineUsable) {
         EXPECT_EQ(fmod.StreamLength, 0);
         EXPECT_FALSE(fmod.isPlaying());
         fmod.Play(1000, 3000);
-        m_output.advance(10);
-        qint32 pos = -1;
-        fmod.GetPosition(pos);
+        output.advance(10);
+        positionOf(fmod);
         fmod.PausePlaying();
         fmod.ResumePlaying();
         fmod.SetPositionInSec(500);
-        fmod.GetPositionByBytes(pos);
-        EXPECT_EQ(pos, -1);
+        EXPECT_EQ(byteOffsetOf(fmod), -1);
         fmod.StopPlaying();
         fmod.CloseAll();
     }
     EXPECT_EQ(messages, 0);
     ASSERT_TRUE(fmod.OpenMP3File(m_bursts));
+    output.clearRecorded();
     fmod.Play(1000, 1500);
-    playOut(fmod);
-    EXPECT_EQ(m_output.recordedFrames() > 0, true);
+    output.advance(400);
+    EXPECT_GT(output.recordedFrames(), 0);
 }
 
 TEST(ClsFMod, WithoutASoundDeviceItSaysSoOnceAndCarriesOn) {
     FakeAudioOutput none(false);
     QStringList messages;
     clsFMod fmod(none, [&](const QString &, const QString &text) { messages << text; });
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_EQ(messages[0],
-              "FMOD Cannot initialize because of an error.\r\n"
-              "Error initializing output device.");
+    EXPECT_EQ(messages, QStringList{"FMOD Cannot initialize because of an error.\r\n"
+                                    "Error initializing output device."});
     fmod.Play(0, 1000);
     fmod.PausePlaying();
     fmod.ResumePlaying();
     fmod.SetVolume(700);
     fmod.EnableEqualizer();
     fmod.SetEqualizerValue();
-    qint32 pos = 0;
-    fmod.GetPosition(pos);
+    positionOf(fmod);
     fmod.CloseAll();
     EXPECT_EQ(messages.size(), 1);
     EXPECT_EQ(none.recordedFrames(), 0);
 
     fmod.FMOD_Initialize(300, 44100, 65, 4, 2, 4, 0);
     EXPECT_EQ(messages.last(), "You can only have a maximum of 64 channels.");
-}
-
-TEST(ClsFMod, ErrorTexts) {
-    EXPECT_EQ(clsFMod::FModErrorText(0), "No errors");
-    EXPECT_EQ(clsFMod::FModErrorText(12), "Not enough memory ");
-    EXPECT_EQ(clsFMod::FModErrorText(19),
-              "An error occured trying to open the specified CD device");
-    EXPECT_EQ(clsFMod::FModErrorText(20), "Unknown error");
-    EXPECT_EQ(clsFMod::FModErrorText(42), "Unknown error");
-    EXPECT_EQ(clsFMod::FModErrorText(-1), "Unknown error");
+    const std::pair<int, const char *> texts[] = {
+        {0, "No errors"},
+        {12, "Not enough memory "},
+        {19, "An error occured trying to open the specified CD device"},
+        {20, "Unknown error"},
+        {-1, "Unknown error"}};
+    for (const auto &[code, text] : texts) {
+        EXPECT_EQ(clsFMod::FModErrorText(code), text) << code;
+    }
 }

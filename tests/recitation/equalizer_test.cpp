@@ -11,13 +11,15 @@ using namespace varnelo;
 
 namespace {
 
-QStringList lineTexts(const EqualizerPresets &presets) {
-    QStringList texts;
-    for (const PresetLine &line : presets.lines()) {
-        texts.append(line.text);
-    }
-    return texts;
-}
+class EqualizerPresetsTest : public testing::Test {
+protected:
+    QString selectedText() const { return m_presets.lines().at(m_presets.selectedIndex()).text; }
+    QString userPresets() const { return m_store.get("EQ", "Usr", ""); }
+
+    MemorySettingsStore m_store;
+    ScriptedDialogs m_dialogs;
+    EqualizerPresets m_presets{m_store, m_dialogs};
+};
 
 }  // namespace
 
@@ -36,6 +38,14 @@ TEST(EqualizerSettings, DefaultsRoundTripAndGarbage) {
     const EqualizerSettings back = ReadEqualizerSettings(store);
     EXPECT_FALSE(back.EqEnabled);
     EXPECT_EQ(back.EqualizerGains, changed.EqualizerGains);
+    // The engine takes the stored gains as they are.
+    FakeAudioOutput output;
+    clsFMod Fmod(output);
+    Fmod.bindEqualizerGains(&back.EqualizerGains);
+    Fmod.EnableEqualizer();
+    Fmod.SetEqualizerValue();
+    EXPECT_EQ(Fmod.equalizerGains(), back.EqualizerGains);
+    Fmod.bindEqualizerGains(nullptr);
 
     // Each bad value falls back to its own key's default; out-of-range gains are limited.
     const std::pair<const char *, const char *> stored[] = {
@@ -50,92 +60,71 @@ TEST(EqualizerSettings, DefaultsRoundTripAndGarbage) {
               (EqualizerGainTable{-8, 10, 10, 2.5f, 15, -15, 7, 8, 9, -15}));
 }
 
-TEST(EqualizerSettings, EngineAppliesTheStoredGains) {
-    MemorySettingsStore store;
-    store.save("EQ", "Val3", "4.5");
-    const EqualizerSettings settings = ReadEqualizerSettings(store);
-    FakeAudioOutput output;
-    clsFMod Fmod(output);
-    Fmod.bindEqualizerGains(&settings.EqualizerGains);
-    Fmod.EnableEqualizer();
-    Fmod.SetEqualizerValue();
-    EXPECT_EQ(Fmod.equalizerGains(), settings.EqualizerGains);
-    Fmod.bindEqualizerGains(nullptr);
+TEST_F(EqualizerPresetsTest, FreshSettingsSelectPreset4) {
+    m_presets.load(ReadEqualizerSettings(m_store).EqualizerGains);
+    ASSERT_EQ(m_presets.lines().size(), 14);
+    EXPECT_EQ(m_presets.lines().at(0).text, "(Select preset)");
+    EXPECT_EQ(m_presets.lines().at(13).text, "Preset 13");
+    EXPECT_EQ(m_presets.lines().at(13).itemData, 1);
+    EXPECT_EQ(selectedText(), "Preset 4");
+    EXPECT_EQ(m_presets.gains(), kDefaultEqualizerGains);
+    EXPECT_FALSE(m_presets.deleteVisible());
 }
 
-TEST(EqualizerPresets, FreshSettingsSelectPreset4) {
-    MemorySettingsStore store;
-    ScriptedDialogs dialogs;
-    EqualizerPresets presets(store, dialogs);
-    presets.load(ReadEqualizerSettings(store).EqualizerGains);
-
-    ASSERT_EQ(presets.lines().size(), 14);
-    EXPECT_EQ(presets.lines().at(0).text, "(Select preset)");
-    EXPECT_EQ(presets.lines().at(13).text, "Preset 13");
-    EXPECT_EQ(presets.lines().at(13).itemData, 1);
-    EXPECT_EQ(presets.lines().at(presets.selectedIndex()).text, "Preset 4");
-    EXPECT_EQ(presets.gains(), kDefaultEqualizerGains);
-    EXPECT_FALSE(presets.deleteVisible());
-}
-
-TEST(EqualizerPresets, SaveSelectAndDeleteUserPresets) {
-    MemorySettingsStore store;
-    ScriptedDialogs dialogs;
-    EqualizerPresets presets(store, dialogs);
-    presets.load(kDefaultEqualizerGains);
+TEST_F(EqualizerPresetsTest, SaveSelectAndDeleteUserPresets) {
+    m_presets.load(kDefaultEqualizerGains);
 
     // A user preset with Preset 4's values is found first, as user presets come first.
-    dialogs.inputs = {"  Mine  "};
-    presets.savePreset();
-    EXPECT_EQ(dialogs.shown.last(), "Save Preset> Enter preset name");
-    EXPECT_EQ(store.get("EQ", "Usr", ""), "Mine|-8|10|10|6|2|-4|-8|-10|-11|-11#");
-    presets.load(kDefaultEqualizerGains);
-    EXPECT_EQ(presets.selectedIndex(), 1);
-    EXPECT_EQ(presets.lines().at(1).itemData, 0);
+    m_dialogs.inputs = {"  Mine  "};
+    m_presets.savePreset();
+    EXPECT_EQ(m_dialogs.shown.last(), "Save Preset> Enter preset name");
+    EXPECT_EQ(userPresets(), "Mine|-8|10|10|6|2|-4|-8|-10|-11|-11#");
+    m_presets.load(kDefaultEqualizerGains);
+    EXPECT_EQ(m_presets.selectedIndex(), 1);
+    EXPECT_EQ(m_presets.lines().at(1).itemData, 0);
 
     // Cancelled, blank and separator-only names save nothing; separators never reach the store.
-    dialogs.inputs = {"", "   ", "#|"};
-    presets.savePreset();
-    presets.savePreset();
-    presets.savePreset();
-    EXPECT_EQ(store.get("EQ", "Usr", ""), "Mine|-8|10|10|6|2|-4|-8|-10|-11|-11#");
-    presets.setSlider(0, 40);
-    presets.setSlider(1, 2);
-    dialogs.inputs = {"A#b|c"};
-    presets.savePreset();
-    EXPECT_EQ(store.get("EQ", "Usr", "").section('#', 1, 1), "Abc|15|2|10|6|2|-4|-8|-10|-11|-11");
+    m_dialogs.inputs = {"", "   ", "#|"};
+    for (int k = 0; k < 3; ++k) {
+        m_presets.savePreset();
+    }
+    EXPECT_EQ(userPresets(), "Mine|-8|10|10|6|2|-4|-8|-10|-11|-11#");
+    m_presets.setSlider(0, 40);
+    m_presets.setSlider(1, 2);
+    m_dialogs.inputs = {"A#b|c"};
+    m_presets.savePreset();
+    EXPECT_EQ(userPresets().section('#', 1, 1), "Abc|15|2|10|6|2|-4|-8|-10|-11|-11");
 
     // Deleting removes every user preset of that name and drops blank entries.
-    store.save("EQ", "Usr", "Mine|1|1|1|1|1|1|1|1|1|1# #Other|x|2#Mine|2|2|2|2|2|2|2|2|2|2#");
-    presets.LoadPresets();
-    EXPECT_EQ(lineTexts(presets).mid(0, 4),
-              QStringList({"(Select preset)", "Mine", "Other", "Mine"}));
-    ASSERT_TRUE(presets.selectPreset(2));
-    EXPECT_TRUE(presets.deleteVisible());
+    m_store.save("EQ", "Usr", "Mine|1|1|1|1|1|1|1|1|1|1# #Other|x|2#Mine|2|2|2|2|2|2|2|2|2|2#");
+    m_presets.LoadPresets();
+    for (const auto &[index, text] :
+         {std::pair{0, "(Select preset)"}, {1, "Mine"}, {2, "Other"}, {3, "Mine"}}) {
+        EXPECT_EQ(m_presets.lines().at(index).text, text) << index;
+    }
+    ASSERT_TRUE(m_presets.selectPreset(2));
+    EXPECT_TRUE(m_presets.deleteVisible());
     // Non-numeric and missing gains read as 0.
-    EXPECT_EQ(EqualizerPresets::signature(presets.sliders()), "0|2|0|0|0|0|0|0|0|0");
-    ASSERT_TRUE(presets.selectPreset(3));
-    presets.deletePreset();
-    EXPECT_EQ(store.get("EQ", "Usr", ""), "Other|x|2#");
-    EXPECT_EQ(presets.selectedIndex(), 0);
+    EXPECT_EQ(EqualizerPresets::signature(m_presets.sliders()), "0|2|0|0|0|0|0|0|0|0");
+    ASSERT_TRUE(m_presets.selectPreset(3));
+    m_presets.deletePreset();
+    EXPECT_EQ(userPresets(), "Other|x|2#");
+    EXPECT_EQ(m_presets.selectedIndex(), 0);
 
     // Built-in presets and line 0 cannot be deleted.
-    presets.selectPreset(2);
-    presets.deletePreset();
-    presets.selectPreset(0);
-    presets.deletePreset();
-    EXPECT_EQ(store.get("EQ", "Usr", ""), "Other|x|2#");
+    m_presets.selectPreset(2);
+    m_presets.deletePreset();
+    m_presets.selectPreset(0);
+    m_presets.deletePreset();
+    EXPECT_EQ(userPresets(), "Other|x|2#");
 }
 
-TEST(EqualizerPresets, SignatureMatchesWholeGainsOnly) {
-    MemorySettingsStore store;
-    ScriptedDialogs dialogs;
-    store.save("EQ", "Usr", "Near|-2|0|0|8|6|6|6|3|0|0#");
-    EqualizerPresets presets(store, dialogs);
+TEST_F(EqualizerPresetsTest, SignatureMatchesWholeGainsOnly) {
+    m_store.save("EQ", "Usr", "Near|-2|0|0|8|6|6|6|3|0|0#");
     // "2|0|0|8|..." is the tail of the user entry; the right match is the built-in Preset 2
     // only when the first gain is 0.
-    presets.load({2, 0, 0, 8, 6, 6, 6, 3, 0, 0});
-    EXPECT_EQ(presets.selectedIndex(), 0);
-    presets.load({0, 0, 8, 6, 6, 6, 3, 0, 0, 0});
-    EXPECT_EQ(presets.lines().at(presets.selectedIndex()).text, "Preset 2");
+    m_presets.load({2, 0, 0, 8, 6, 6, 6, 3, 0, 0});
+    EXPECT_EQ(m_presets.selectedIndex(), 0);
+    m_presets.load({0, 0, 8, 6, 6, 6, 3, 0, 0, 0});
+    EXPECT_EQ(selectedText(), "Preset 2");
 }

@@ -18,7 +18,6 @@ namespace {
 
 // A small program folder: one translation, timings, pages of suras 66 and 112, about pages.
 void buildFolder(const QDir &dir) {
-    test::ensureGuiApp();
     ASSERT_TRUE(dir.mkpath("data/tdata"));
     ASSERT_TRUE(dir.mkpath("mp3"));
     const QString data = dir.filePath("data");
@@ -34,10 +33,6 @@ void buildFolder(const QDir &dir) {
     }
     ASSERT_EQ(updatePosArchive(QDir(data).filePath("pos.dat"), spans), QString());
 
-    PageStyle style;
-    style.width = 200;
-    style.pixelSize = 14;
-    style.fontFamily = arabicFontFamily(nullptr);
     QList<SuraText> suras;
     for (int sura : {66, 112}) {
         suras.append({sura,
@@ -46,12 +41,11 @@ void buildFolder(const QDir &dir) {
                       QString::fromUtf8("بِسۡمِ ٱللَّهِ"),
                       "bismi allahi"});
     }
-    ASSERT_EQ(writeSuraPages(data, buildSuraPages(suras, style)), QString());
+    ASSERT_EQ(writeSuraPages(data, buildSuraPages(suras, test::smallPageStyle(200, 14))),
+              QString());
     ASSERT_EQ(aboutArchive({"credit"}).write(QDir(data).filePath("main1.dat")), QString());
     for (const char *name : {"u.dat", "d.dat"}) {
-        QFile f(QDir(data).filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(arrowGif(true));
+        test::writeFile(QDir(data).filePath(name), arrowGif(true));
     }
 }
 
@@ -61,7 +55,7 @@ QString failures(const CheckReport &report) {
 
 }  // namespace
 
-TEST(DataCheck, SoundFolderPassesAndListsMembers) {
+TEST(DataCheck, SoundFolderPassesAndWrongFramesTimingsAndAudioFail) {
     QTemporaryDir tmp;
     const QDir dir(tmp.path());
     buildFolder(dir);
@@ -76,28 +70,17 @@ TEST(DataCheck, SoundFolderPassesAndListsMembers) {
     EXPECT_TRUE(report.lines.contains(
         "ok    pos.dat: 2 suras with VerseCounts x 8 bytes, increasing times"));
     EXPECT_TRUE(report.lines.contains("ok    t.dat: 1 suras, one line per verse, UTF-16LE"));
-}
 
-TEST(DataCheck, FindsWrongFramesTimingsAndShortAudio) {
-    QTemporaryDir tmp;
-    const QDir dir(tmp.path());
-    buildFolder(dir);
     // A page image with the frames of another sura, a timing member one record short.
-    const QByteArray arrow = arrowGif(false);
-    ASSERT_EQ(mergeIntoArchive(dir.filePath("data/a.dat"), {{"112.vxf", arrow}}, true), QString());
-    QList<VerseSpan> shortSpans = estimatedSpans(QStringList(4, "x"));
+    ASSERT_EQ(mergeIntoArchive(dir.filePath("data/a.dat"), {{"112.vxf", arrowGif(false)}}, true),
+              QString());
     QFile::remove(dir.filePath("data/pos.dat"));
     ArchiveBuilder pos;
-    pos.addMember("112.pos", posMember(shortSpans), false);
+    pos.addMember("112.pos", posMember(estimatedSpans(QStringList(4, "x"))), false);
     ASSERT_EQ(pos.write(dir.filePath("data/pos.dat")), QString());
-    // An MP3 that is not one.
-    QFile mp3(dir.filePath("mp3/112.mp3"));
-    ASSERT_TRUE(mp3.open(QIODevice::WriteOnly));
-    mp3.write("not audio");
-    mp3.close();
+    test::writeFile(dir.filePath("mp3/112.mp3"), "not audio");  // an MP3 that is not one
 
-    const CheckReport report = checkProgramFolder(dir.path(), SpeechTools{});
-    const QString failed = failures(report);
+    const QString failed = failures(checkProgramFolder(dir.path(), SpeechTools{}));
     EXPECT_TRUE(failed.contains("a.dat 112.vxf: 4 frames, part has 5 verses"))
         << failed.toStdString();
     EXPECT_TRUE(failed.contains("pos.dat 112.pos: 32 bytes")) << failed.toStdString();

@@ -1,29 +1,14 @@
 #include <gtest/gtest.h>
 
 #include "datakittestsupport.h"
+#include "toolrun.h"
 
-#include <QDir>
-#include <QProcess>
+using namespace varnelo::test;
 
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    QString err;
-};
-
 ToolRun datakit(const QStringList &args) {
-    QProcess p;
-    p.start(QStringLiteral(VARNELO_DATAKIT), args);
-    p.waitForFinished(60000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
-}
-
-QString writeText(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes) {
-    QFile f(dir.filePath(name));
-    f.open(QIODevice::WriteOnly);
-    f.write(bytes);
-    return f.fileName();
+    return runTool(VARNELO_DATAKIT, args);
 }
 
 }  // namespace
@@ -32,23 +17,24 @@ QString writeText(const QTemporaryDir &dir, const QString &name, const QByteArra
 TEST(DatakitCommand, BadInputsNameTheLineAndWriteNothing) {
     QTemporaryDir dir;
     const QString out = dir.filePath("t.dat");
-    const QList<QPair<QByteArray, QString>> cases = {
+    const QList<QPair<QByteArray, QByteArray>> cases = {
         {"112|1|a\n112|2|b\n112|4|d\n", "1 verse(s) missing: 112:3"},
         {"112|1|a\n112|9|b\n", "bad.txt:2: sura 112 has no verse 9"},
         {"112|1|a\n112|2|\xFF\n", "bad.txt:2: not UTF-8 text"},
         {"", "bad.txt: the file is empty"},
     };
     for (const auto &[bytes, message] : cases) {
-        const QString input = writeText(dir, "bad.txt", bytes);
-        const ToolRun run = datakit({"translation", input, out});
+        const ToolRun run =
+            datakit({"translation", writeFile(dir.filePath("bad.txt"), bytes), out});
         EXPECT_EQ(run.exitCode, 1) << message.toStdString();
         EXPECT_TRUE(run.err.contains(message)) << run.err.toStdString();
         EXPECT_FALSE(QFile::exists(out));
     }
-    const ToolRun timings = datakit(
-        {"timings",
-         writeText(dir, "t.csv", "112,0,0,10\n112,1,5,20\n112,2,20,30\n112,3,30,40\n112,4,40,50\n"),
-         dir.filePath("pos.dat")});
+    const ToolRun timings =
+        datakit({"timings",
+                 writeFile(dir.filePath("t.csv"),
+                           "112,0,0,10\n112,1,5,20\n112,2,20,30\n112,3,30,40\n112,4,40,50\n"),
+                 dir.filePath("pos.dat")});
     EXPECT_EQ(timings.exitCode, 1);
     EXPECT_TRUE(timings.err.contains("t.csv:2: times of sura 112 verse index 1 do not increase"))
         << timings.err.toStdString();
@@ -59,18 +45,17 @@ TEST(DatakitCommand, BadInputsNameTheLineAndWriteNothing) {
 
 TEST(DatakitCommand, GoodInputsMakeArchives) {
     QTemporaryDir dir;
-    const QString text = writeText(dir, "t.txt", "112|1|a\n112|2|b\n112|3|c\n112|4|d\n");
+    const QString text = writeFile(dir.filePath("t.txt"), "112|1|a\n112|2|b\n112|3|c\n112|4|d\n");
     ToolRun run = datakit({"translation", text, dir.filePath("t.dat"), "--ansi", "--rtl",
                            "--button-caption", "Mine", "--info", "Updated=today"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QByteArray ini = varnelo::test::extracted(dir.filePath("t.dat"), "config.ini", dir);
+    const QByteArray ini = extracted(dir.filePath("t.dat"), "config.ini", dir);
     EXPECT_TRUE(ini.contains("IsUnicode=false") && ini.contains("IsRTL=true") &&
                 ini.contains("ButtonCaption=Mine") && ini.contains("Updated=today"));
-    EXPECT_EQ(varnelo::test::extracted(dir.filePath("t.dat"), "112.txt", dir), "a\nb\nc\nd");
+    EXPECT_EQ(extracted(dir.filePath("t.dat"), "112.txt", dir), "a\nb\nc\nd");
 
-    const QString csv = writeText(dir, "t.csv",
-                                  "112,0,0,10\n112,1,10,20\n112,2,20,30\n"
-                                  "112,3,30,40\n112,4,40,50\n");
+    const QString csv = writeFile(
+        dir.filePath("t.csv"), "112,0,0,10\n112,1,10,20\n112,2,20,30\n112,3,30,40\n112,4,40,50\n");
     run = datakit({"timings", csv, dir.filePath("pos.dat")});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     run = datakit({"about", dir.path()});

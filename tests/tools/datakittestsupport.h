@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 
 #include "data/archive.h"
+#include "pagerenderer.h"
+#include "toolrun.h"
 
 namespace varnelo::test {
 
@@ -21,6 +23,16 @@ inline void ensureGuiApp() {
         }
         new QGuiApplication(argc, argv);
     }
+}
+
+// A small page style with the best Arabic font; makes the GUI application rendering needs.
+inline PageStyle smallPageStyle(int width, int pixelSize) {
+    ensureGuiApp();
+    PageStyle style;
+    style.width = width;
+    style.pixelSize = pixelSize;
+    style.fontFamily = arabicFontFamily(nullptr);
+    return style;
 }
 
 // The member as the program reads it: decoded by ExtractMember into dir.

@@ -33,16 +33,13 @@ void writeSourceFiles(const QDir &dir) {
     const QByteArray json = QJsonDocument(suras).toJson(QJsonDocument::Compact);
     for (const char *name : {"quran.json", "quran_en.json", "quran_transliteration.json",
                              "quran_ur.json", "quran_fr.json", "quran_id.json"}) {
-        QFile f(dir.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(json);
+        test::writeFile(dir.filePath(name), json);
     }
 }
 
 }  // namespace
 
 TEST(Demo, BuildsACheckedProgramFolder) {
-    test::ensureGuiApp();
     QTemporaryDir source;
     QTemporaryDir out;
     writeSourceFiles(QDir(source.path()));
@@ -50,9 +47,7 @@ TEST(Demo, BuildsACheckedProgramFolder) {
     o.sourceDir = source.path();
     o.outDir = out.path();
     o.pageSuras = {66, 112};
-    o.style.width = 200;
-    o.style.pixelSize = 14;
-    o.style.fontFamily = arabicFontFamily(nullptr);
+    o.style = test::smallPageStyle(200, 14);
     QStringList progress;
     ASSERT_EQ(buildDemo(o, [&](const QString &line) { progress.append(line); }), QString());
     EXPECT_EQ(progress.size(), 4);

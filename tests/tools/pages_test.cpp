@@ -18,15 +18,6 @@ namespace {
 const QString bismillah = QString::fromUtf8("بِسۡمِ ٱللَّهِ ٱلرَّحۡمَٰنِ ٱلرَّحِيمِ");
 const QString shortVerse = QString::fromUtf8("قُلۡ هُوَ ٱللَّهُ أَحَدٌ");
 
-PageStyle testStyle() {
-    test::ensureGuiApp();
-    PageStyle style;
-    style.width = 240;
-    style.pixelSize = 16;
-    style.fontFamily = arabicFontFamily(nullptr);
-    return style;
-}
-
 SuraText syntheticSura(int sura) {
     SuraText text;
     text.sura = sura;
@@ -41,7 +32,7 @@ SuraText syntheticSura(int sura) {
 }  // namespace
 
 TEST(PageRenderer, ThreeVersePartHasOneFullFramePerVerse) {
-    const PageStyle style = testStyle();
+    const PageStyle style = test::smallPageStyle(240, 16);
     QList<PageVerse> verses = {{0, 0, bismillah, QString(), true},
                                {1, 1, shortVerse, "qul huwa allahu ahadun", false},
                                {2, 2, shortVerse + ' ' + shortVerse, QString(), false}};
@@ -96,7 +87,7 @@ TEST(PageRenderer, ThreeVersePartHasOneFullFramePerVerse) {
 }
 
 TEST(PagesBuilder, HeightsWordsAndArchivesFollowTheSura) {
-    const PageStyle style = testStyle();
+    const PageStyle style = test::smallPageStyle(240, 16);
     const QList<SuraPages> pages =
         buildSuraPages({syntheticSura(2), syntheticSura(66), syntheticSura(112)}, style, 2);
     ASSERT_EQ(pages.size(), 3);
@@ -153,7 +144,7 @@ TEST(PagesBuilder, HeightsWordsAndArchivesFollowTheSura) {
 }
 
 TEST(PagesBuilder, WrongVerseCountOrNoOpeningIsRefused) {
-    const PageStyle style = testStyle();
+    const PageStyle style = test::smallPageStyle(240, 16);
     SuraText missing = syntheticSura(112);
     missing.verses.removeLast();
     SuraText noOpening = syntheticSura(113);

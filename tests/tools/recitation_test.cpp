@@ -2,6 +2,7 @@
 
 #include "demobuilder.h"
 #include "recitation.h"
+#include "toolrun.h"
 
 #include <cstdlib>
 
@@ -67,11 +68,7 @@ TEST(Recitation, SpansLieInsideTheEncodedAudio) {
     EXPECT_GE(r.spans[1].start - r.spans[0].end, tools.gapMs - 2);
     EXPECT_EQ(spelledOutCharacters(speakableArabic(verses.join('\n')), tools), QString());
 
-    const QString mp3 = dir.filePath("out.mp3");
-    QFile f(mp3);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(r.mp3);
-    f.close();
+    const QString mp3 = test::writeFile(dir.filePath("out.mp3"), r.mp3);
     QString error;
     EXPECT_GE(decodedLengthMs(mp3, tools, &error), r.spans[1].end);
     EXPECT_EQ(error, QString());

@@ -52,9 +52,8 @@ TEST(Timings, UpdateKeepsOtherSurasAndRefusesDamagedArchive) {
     QTemporaryDir dir;
     const QString path = dir.filePath("pos.dat");
     QMap<int, QList<VerseSpan>> first;
-    first.insert(114, QList<VerseSpan>(7, VerseSpan{}));
     for (int k = 0; k < 7; ++k) {
-        first[114][k] = {k * 1000, k * 1000 + 500};
+        first[114].append({k * 1000, k * 1000 + 500});
     }
     ASSERT_EQ(updatePosArchive(path, first), QString());
     ASSERT_EQ(updatePosArchive(path, parseTimingsCsv(sura112, "t.csv").suras), QString());
@@ -70,10 +69,7 @@ TEST(Timings, UpdateKeepsOtherSurasAndRefusesDamagedArchive) {
     ASSERT_TRUE(r.extracted());
     EXPECT_EQ(test::fileBytes(r.path).size(), 40);
 
-    QFile damaged(path);
-    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
-    damaged.write("not an archive at all");
-    damaged.close();
+    test::writeFile(path, "not an archive at all");
     EXPECT_FALSE(updatePosArchive(path, first).isEmpty());
     EXPECT_EQ(test::fileBytes(path), "not an archive at all");
 }

@@ -1,41 +1,21 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
+
+#include "toolrun.h"
+
+using namespace varnelo::test;
 
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 class VarneloPack : public ::testing::Test {
 protected:
-    ToolRun pack(const QStringList &args) const {
-        QProcess process;
-        process.start(VARNELO_PACK, args);
-        ToolRun run;
-        if (!process.waitForFinished(30000))
-            return run;
-        run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-        run.out = process.readAllStandardOutput();
-        run.err = process.readAllStandardError();
-        return run;
-    }
-
+    static ToolRun pack(const QStringList &args) { return runTool(VARNELO_PACK, args); }
     QString file(const QString &name, const QByteArray &bytes) const {
-        QFile f(path(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path(name);
+        return writeFile(path(name), bytes);
     }
-
     QString path(const QString &name) const { return m_dir.filePath(name); }
-
     static QByteArray read(const QString &name) {
         QFile f(name);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
