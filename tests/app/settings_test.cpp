@@ -5,26 +5,19 @@
 #include <QTemporaryDir>
 
 #include "app/settings.h"
+#include "filebytes.h"
 #include "platform/memorysettingsstore.h"
 
 using namespace varnelo;
-
-namespace {
-
-void writeFile(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-}  // namespace
+using varnelo::test::writeFileBytes;
 
 TEST(ReadConfigValue, DefaultsEmptyValuesAndLength) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString ini = dir.filePath("config.ini");
-    writeFile(ini, "[Other]\nMP3Path=elsewhere\n[MAIN]\nmp3path=\nText1=\"MyTrans.DAT\"\nLong=" +
-                       QByteArray(4000, 'x') + "\n");
+    ASSERT_TRUE(writeFileBytes(
+        ini, "[Other]\nMP3Path=elsewhere\n[MAIN]\nmp3path=\nText1=\"MyTrans.DAT\"\nLong=" +
+                 QByteArray(4000, 'x') + "\n"));
     EXPECT_EQ(ReadConfigValue(ini, "MP3Path", "fallback"), "");
     EXPECT_EQ(ReadConfigValue(ini, "Text1", "fallback"), "MyTrans.DAT");
     EXPECT_EQ(ReadConfigValue(ini, "Text3", "fallback"), "fallback");
@@ -33,14 +26,12 @@ TEST(ReadConfigValue, DefaultsEmptyValuesAndLength) {
 }
 
 TEST(SettingsConversions, FailOnGarbage) {
-    EXPECT_EQ(toInteger(" 42 "), 42);
-    EXPECT_EQ(toInteger("-7"), -7);
-    EXPECT_EQ(toInteger("2.5"), 2);  // half to even
-    EXPECT_EQ(toInteger("3.5"), 4);
-    EXPECT_EQ(toInteger(""), std::nullopt);
-    EXPECT_EQ(toInteger("12abc"), std::nullopt);
-    EXPECT_EQ(toInteger("NO"), std::nullopt);
-    EXPECT_EQ(toInteger("99999999999"), std::nullopt);
+    // 2.5 and 3.5: half to even.
+    const std::pair<const char *, std::optional<int>> integers[] = {
+        {" 42 ", 42}, {"-7", -7},    {"2.5", 2}, {"3.5", 4},
+        {"", {}},     {"12abc", {}}, {"NO", {}}, {"99999999999", {}}};
+    for (const auto &[text, value] : integers)
+        EXPECT_EQ(toInteger(text), value) << text;
 
     EXPECT_EQ(toDouble("-10.5"), -10.5);
     EXPECT_EQ(toDouble("inf"), std::nullopt);
@@ -48,13 +39,11 @@ TEST(SettingsConversions, FailOnGarbage) {
     EXPECT_EQ(toDouble(numberText(-0.1)), -0.1);
     EXPECT_EQ(numberText(2), "2");
 
-    EXPECT_EQ(toBoolean("True"), true);
-    EXPECT_EQ(toBoolean("fALSE"), false);
-    EXPECT_EQ(toBoolean("1"), true);
-    EXPECT_EQ(toBoolean("-3"), true);
-    EXPECT_EQ(toBoolean("0"), false);
-    EXPECT_EQ(toBoolean("yes"), std::nullopt);
-    EXPECT_EQ(toBoolean(""), std::nullopt);
+    const std::pair<const char *, std::optional<bool>> booleans[] = {
+        {"True", true}, {"fALSE", false}, {"1", true}, {"-3", true},
+        {"0", false},   {"yes", {}},      {"", {}}};
+    for (const auto &[text, value] : booleans)
+        EXPECT_EQ(toBoolean(text), value) << text;
 
     EXPECT_EQ(toColour("14937827"), 14937827u);
     EXPECT_EQ(toColour("-2147483643"), 0x80000005u);  // a system colour stored as signed
@@ -149,9 +138,9 @@ TEST(ChooseTranslations, LowerCasedStemOrDefault) {
     ASSERT_TRUE(dir.isValid());
     const QString app = dir.path();
     ASSERT_TRUE(QDir(app).mkpath("data/tdata"));
-    writeFile(app + "/data/tdata/mytrans.dat", "");
+    ASSERT_TRUE(writeFileBytes(app + "/data/tdata/mytrans.dat", ""));
     const QString ini = app + "/config.ini";
-    writeFile(ini, "[Main]\nText1=MyTrans.DAT\nText2=Missing One\n");
+    ASSERT_TRUE(writeFileBytes(ini, "[Main]\nText1=MyTrans.DAT\nText2=Missing One\n"));
 
     const auto chosen = ChooseTranslations(ini, app);
     EXPECT_EQ(chosen[0], "mytrans");
@@ -163,7 +152,7 @@ TEST(ChooseTranslations, LowerCasedStemOrDefault) {
     EXPECT_EQ(StoredTranslations(store, chosen),
               (std::array<QString, 3>{"mytrans", "stored", "English - Dabrel Ostin Commentary"}));
 
-    writeFile(ini, "[Main]\nText1=MyTrans.DAT\n");
+    ASSERT_TRUE(writeFileBytes(ini, "[Main]\nText1=MyTrans.DAT\n"));
     QFile::remove(app + "/data/tdata/mytrans.dat");
     EXPECT_EQ(ChooseTranslations(ini, app)[0], "English - Tamsen");
 }
@@ -174,13 +163,13 @@ TEST(ChooseMp3Folder, ConfigThenStoreThenProgramFolder) {
     const QString ini = dir.filePath("config.ini");
     MemorySettingsStore store;
 
-    writeFile(ini, "[Main]\nMP3Path=\n");
+    ASSERT_TRUE(writeFileBytes(ini, "[Main]\nMP3Path=\n"));
     EXPECT_EQ(ChooseMp3Folder(ini, "/opt/varnelo", store), "/opt/varnelo/mp3/");
     store.save("Main", "MP3Folder", "/stored/");
     EXPECT_EQ(ChooseMp3Folder(ini, "/opt/varnelo", store), "/stored/");
 
-    writeFile(ini, "[Main]\nMP3Path=/media/recitation\n");
+    ASSERT_TRUE(writeFileBytes(ini, "[Main]\nMP3Path=/media/recitation\n"));
     EXPECT_EQ(ChooseMp3Folder(ini, "/opt/varnelo", store), "/media/recitation/");
-    writeFile(ini, "[Main]\nMP3Path=D:\\mp3\\\n");
+    ASSERT_TRUE(writeFileBytes(ini, "[Main]\nMP3Path=D:\\mp3\\\n"));
     EXPECT_EQ(ChooseMp3Folder(ini, "/opt/varnelo", store), "D:\\mp3\\");
 }

@@ -13,7 +13,6 @@ TEST(SetAppFolder, NeverEndsInASeparator) {
     EXPECT_EQ(SetAppFolder("C:/"), "C:");
     EXPECT_EQ(SetAppFolder("C:\\"), "C:");
     EXPECT_EQ(SetAppFolder("/"), "");
-    EXPECT_EQ(SetAppFolder("C:/") + "/data/pos.dat", "C:/data/pos.dat");
 }
 
 TEST(SetTempFolder, VxSubFolderOrDataFolder) {

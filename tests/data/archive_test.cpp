@@ -7,8 +7,10 @@
 #include "data/archive.h"
 #include "data/archivewriter.h"
 #include "data/clscompress.h"
+#include "filebytes.h"
 
 using namespace varnelo;
+using varnelo::test::readFileBytes;
 
 namespace {
 
@@ -20,15 +22,8 @@ protected:
     void SetUp() override { ASSERT_TRUE(QDir(m_dir.path()).mkpath("tmp")); }
 
     QString write(const QString &name, const QByteArray &bytes) const {
-        QFile file(path(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        EXPECT_TRUE(test::writeFileBytes(path(name), bytes));
         return path(name);
-    }
-
-    static QByteArray read(const QString &file) {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
 
     // Member data, then the directory text as given, then its length field.
@@ -55,8 +50,8 @@ TEST_F(ArchiveTest, WriterLayoutAndExtractionOfEveryMember) {
     clsCompress().EncodeByte(stream);
     const QByteArray dir =
         "3:001.txt:002.pos:empty.hgt:440:3:0:" + QByteArray::number(stream.size()) + ":3:0:";
-    EXPECT_EQ(read(archive), stream + "\x01\x02\x03" + dir +
-                                 QByteArray::number(dir.size()).rightJustified(10, ' '));
+    EXPECT_EQ(readFileBytes(archive), stream + "\x01\x02\x03" + dir +
+                                          QByteArray::number(dir.size()).rightJustified(10, ' '));
 
     const ArchiveListing listing = listArchiveMembers(archive);
     ASSERT_TRUE(listing.ok()) << listing.error.toStdString();
@@ -70,22 +65,22 @@ TEST_F(ArchiveTest, WriterLayoutAndExtractionOfEveryMember) {
     ExtractResult r = ExtractMember(archive, "001.txt", temp());
     ASSERT_TRUE(r.extracted()) << r.error.toStdString();
     EXPECT_EQ(r.path, temp() + "001.txt");
-    EXPECT_EQ(read(r.path), first);
+    EXPECT_EQ(readFileBytes(r.path), first);
     EXPECT_TRUE(DecodeDone);
     EXPECT_FALSE(r.codecError);
 
     // The last member with data ends right before the directory.
     r = ExtractMemberUnchecked(archive, "002.pos", temp());
-    EXPECT_EQ(read(r.path), "\x01\x02\x03");
+    EXPECT_EQ(readFileBytes(r.path), "\x01\x02\x03");
     r = ExtractMemberUnchecked(archive, "empty.hgt", temp());
     ASSERT_TRUE(r.extracted());
-    EXPECT_EQ(read(r.path), "");
+    EXPECT_EQ(readFileBytes(r.path), "");
 }
 
 TEST_F(ArchiveTest, NamesMatchWholeFieldsAndExactCase) {
     const QString archive = handMade("HE0\rAAHE0\rBBB", "2:001.txt:0001.txt:9:9:6:7:");
-    EXPECT_EQ(read(ExtractMember(archive, "0001.txt", temp()).path), "BBB");
-    EXPECT_EQ(read(ExtractMember(archive, "001.txt", temp()).path), "AA");
+    EXPECT_EQ(readFileBytes(ExtractMember(archive, "0001.txt", temp()).path), "BBB");
+    EXPECT_EQ(readFileBytes(ExtractMember(archive, "001.txt", temp()).path), "AA");
 
     QFile::remove(temp() + "01.txt");
     DecodeDone = false;
@@ -102,8 +97,9 @@ TEST_F(ArchiveTest, FixedLayoutFromHandWrittenDirectory) {
     // Two members of 120 and 7 bytes; the skipped fields may hold any number.
     const QByteArray data = QByteArray(120, 'x') + "seventh";
     const QString archive = handMade(data, "2:001.txt:002.txt:12345:0:120:7:");
-    EXPECT_EQ(read(ExtractMemberUnchecked(archive, "002.txt", temp()).path), "seventh");
-    EXPECT_EQ(read(ExtractMemberUnchecked(archive, "001.txt", temp()).path), QByteArray(120, 'x'));
+    EXPECT_EQ(readFileBytes(ExtractMemberUnchecked(archive, "002.txt", temp()).path), "seventh");
+    EXPECT_EQ(readFileBytes(ExtractMemberUnchecked(archive, "001.txt", temp()).path),
+              QByteArray(120, 'x'));
 }
 
 TEST_F(ArchiveTest, DamagedArchivesGiveClearErrors) {
@@ -134,7 +130,7 @@ TEST_F(ArchiveTest, DamagedArchivesGiveClearErrors) {
     const ExtractResult corrupt = ExtractMember(
         handMade(stream, "1:a:0:" + QByteArray::number(stream.size()) + ":"), "a", temp());
     EXPECT_TRUE(corrupt.extracted());
-    EXPECT_EQ(read(corrupt.path), "abracadabra");
+    EXPECT_EQ(readFileBytes(corrupt.path), "abracadabra");
     ASSERT_TRUE(corrupt.codecError.has_value());
     EXPECT_EQ(corrupt.codecError->source, "clsHuffman.Decode()");
 }

@@ -1,28 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include "data/clscompress.h"
+#include "filebytes.h"
 
 using namespace varnelo;
+using varnelo::test::readFileBytes;
+using varnelo::test::writeFileBytes;
 
 namespace {
 
 QByteArray encoded(QByteArray data) {
     clsCompress().EncodeByte(data);
     return data;
-}
-
-QByteArray readAll(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 }  // namespace
@@ -114,7 +105,7 @@ TEST(ClsCompress, RefusedStreamIsAnErrorAndLeavesDataAlone) {
 TEST(ClsCompress, ChecksumMismatchIsRecordedAndFileStillWritten) {
     QTemporaryDir dir;
     const QString path = dir.filePath("001.txt");
-    writeFile(path, "old contents that must go");
+    ASSERT_TRUE(writeFileBytes(path, "old contents that must go"));
 
     QByteArray stream = encoded("abracadabra");
     stream[stream.size() - 2] = char(stream[stream.size() - 2] ^ 0x01);  // one data bit
@@ -127,7 +118,7 @@ TEST(ClsCompress, ChecksumMismatchIsRecordedAndFileStillWritten) {
                                             "expected value)",
                                             "clsHuffman.Decode()"}));
     EXPECT_TRUE(DecodeDone);
-    const QByteArray written = readAll(path);
+    const QByteArray written = readFileBytes(path);
     EXPECT_NE(written, "abracadabra");
     EXPECT_FALSE(written.isEmpty());
 
@@ -135,15 +126,15 @@ TEST(ClsCompress, ChecksumMismatchIsRecordedAndFileStillWritten) {
     DecodeDone = false;
     EXPECT_TRUE(clsCompress().DecodeFile(path, "HEX\rdata").raised);
     EXPECT_FALSE(DecodeDone);
-    EXPECT_EQ(readAll(path), written);
+    EXPECT_EQ(readFileBytes(path), written);
 }
 
 TEST(ClsCompress, ExtractFileReplacesWithBytesUnchanged) {
     QTemporaryDir dir;
     const QString path = dir.filePath("x.pos");
-    writeFile(path, "a much longer old file");
+    ASSERT_TRUE(writeFileBytes(path, "a much longer old file"));
     EXPECT_FALSE(clsCompress().ExtractFile(path, "VX \r"));
-    EXPECT_EQ(readAll(path), "VX \r");
+    EXPECT_EQ(readFileBytes(path), "VX \r");
     EXPECT_TRUE(clsCompress().ExtractFile(dir.filePath("no/such/dir/x"), "1"));
 }
 
@@ -151,17 +142,17 @@ TEST(ClsCompress, EncodeFileAndAddFilesWriteAtPositionAndSetStoredSize) {
     QTemporaryDir dir;
     const QString source = dir.filePath("src.txt");
     const QString archive = dir.filePath("out.dat");
-    writeFile(source, "abracadabra");
-    writeFile(archive, "0123456789");
+    ASSERT_TRUE(writeFileBytes(source, "abracadabra"));
+    ASSERT_TRUE(writeFileBytes(archive, "0123456789"));
 
     EXPECT_FALSE(clsCompress().AddFiles(source, archive, "4"));
     EXPECT_EQ(LastStoredSize, "11");
-    EXPECT_EQ(readAll(archive), "012abracadabra");
+    EXPECT_EQ(readFileBytes(archive), "012abracadabra");
 
     EXPECT_FALSE(clsCompress().EncodeFile(source, archive, "15"));
     const QByteArray stream = encoded("abracadabra");
     EXPECT_EQ(LastStoredSize, QString::number(stream.size()));
-    EXPECT_EQ(readAll(archive), "012abracadabra" + stream);
+    EXPECT_EQ(readFileBytes(archive), "012abracadabra" + stream);
 
     const auto missing = clsCompress().EncodeFile(dir.filePath("nope"), archive, "1");
     ASSERT_TRUE(missing.has_value());

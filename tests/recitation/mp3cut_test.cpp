@@ -17,6 +17,7 @@
 #include "recitation/streamframelocator.h"
 
 using namespace varnelo;
+using varnelo::test::decodeAll;
 using varnelo::test::Mp3Maker;
 using varnelo::test::Pcm;
 using varnelo::test::readFileBytes;
@@ -38,14 +39,6 @@ Pcm noisyTone(int seconds) {
             std::lround(9000 * std::sin(2 * M_PI * 440 * double(i) / pcm.rate) + 3000 * noise));
     }
     return pcm;
-}
-
-std::vector<qint16> decodeAll(Mp3Stream &stream) {
-    std::vector<qint16> out(size_t(stream.lengthSamples()) * Mp3Stream::kChannels);
-    stream.seekSample(0);
-    const qint64 got = stream.read(out.data(), stream.lengthSamples());
-    out.resize(size_t(got) * Mp3Stream::kChannels);
-    return out;
 }
 
 // Offset d at which b[i + d] equals a[i] within one step over a stretch of a past its first

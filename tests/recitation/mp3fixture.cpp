@@ -6,6 +6,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "recitation/mp3stream.h"
+
 namespace varnelo::test {
 
 namespace {
@@ -86,6 +88,14 @@ QString Mp3Maker::writeFile(const QString &name, const QByteArray &bytes) {
         file.write(bytes);
     }
     return path;
+}
+
+std::vector<qint16> decodeAll(Mp3Stream &stream) {
+    const qint64 room = stream.lengthSamples() + 4096;
+    std::vector<qint16> pcm(size_t(room) * Mp3Stream::kChannels);
+    stream.seekSample(0);
+    pcm.resize(size_t(stream.read(pcm.data(), room)) * Mp3Stream::kChannels);
+    return pcm;
 }
 
 double toneLevelDb(const qint16 *interleaved, qint64 frames, int channels, int channel, int rate,

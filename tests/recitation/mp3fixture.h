@@ -6,6 +6,10 @@
 
 #include <vector>
 
+namespace varnelo {
+class Mp3Stream;
+}
+
 namespace varnelo::test {
 
 // Interleaved 16-bit PCM made by the tests.
@@ -38,6 +42,10 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// Every sample of the stream from its start, read with room to spare so that samples past its
+// length would show.
+std::vector<qint16> decodeAll(Mp3Stream &stream);
 
 // Level in dB of full scale of a sine of freq Hz in one channel of interleaved PCM (Goertzel).
 double toneLevelDb(const qint16 *interleaved, qint64 frames, int channels, int channel, int rate,

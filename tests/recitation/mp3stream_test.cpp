@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QRandomGenerator>
 
+#include "filebytes.h"
 #include "mp3fixture.h"
 #include "recitation/mp3stream.h"
 #include "recitation/mpegheader.h"
@@ -28,14 +28,6 @@ std::vector<qint64> burstStarts() {
         starts.push_back(s * kRate + 137 * kOneMs + 17);
     }
     return starts;
-}
-
-std::vector<qint16> decodeAll(Mp3Stream &stream) {
-    std::vector<qint16> pcm(size_t(stream.lengthSamples() + 4096) * 2);
-    stream.seekSample(0);
-    const qint64 got = stream.read(pcm.data(), stream.lengthSamples() + 4096);
-    pcm.resize(size_t(got) * 2);
-    return pcm;
 }
 
 // One way of encoding the test signal with lame.
@@ -87,9 +79,7 @@ TEST_P(Mp3StreamEncodings, GaplessLengthSampleExactSeekAndFrameOffsets) {
 
     // Frame offsets are absolute, ascending, start past any tag and info frame, and hold the
     // frame of the requested time.
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = readFileBytes(path);
     const qint64 first = stream.frameOffset(0);
     const qsizetype infoTag = std::max(bytes.indexOf("Xing"), bytes.indexOf("Info"));
     ASSERT_GT(infoTag, 0);
@@ -150,9 +140,7 @@ TEST(Mp3Stream, BadFilesFailCleanlyAndTheStreamStaysUsable) {
     Mp3Maker maker;
     const QString good = maker.make("good", tone(kRate, 2, kRate, 440, 0.3), {"-b", "128"});
     ASSERT_FALSE(good.isEmpty());
-    QFile goodFile(good);
-    ASSERT_TRUE(goodFile.open(QIODevice::ReadOnly));
-    const QByteArray goodBytes = goodFile.readAll();
+    const QByteArray goodBytes = readFileBytes(good);
 
     QByteArray noise(256 * 1024, 0);
     for (char &c : noise) {

@@ -6,10 +6,11 @@
 
 namespace varnelo::test {
 
-// The whole content of a file; empty when it cannot be read.
+// The whole content of a file; "<missing>" when it cannot be read, so no lost file passes for an
+// empty one.
 inline QByteArray readFileBytes(const QString &path) {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 // Creates or replaces a file with bytes; false when it cannot be written.
