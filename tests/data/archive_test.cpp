@@ -78,7 +78,8 @@ TEST_F(ArchiveTest, WriterLayoutAndExtractionOfEveryMember) {
 }
 
 TEST_F(ArchiveTest, NamesMatchWholeFieldsAndExactCase) {
-    const QString archive = handMade("HE0\rAAHE0\rBBB", "2:001.txt:0001.txt:9:9:6:7:");
+    // The skipped fields may hold any number, even one past the end of the archive.
+    const QString archive = handMade("HE0\rAAHE0\rBBB", "2:001.txt:0001.txt:12345:9:6:7:");
     EXPECT_EQ(readFileBytes(ExtractMember(archive, "0001.txt", temp()).path), "BBB");
     EXPECT_EQ(readFileBytes(ExtractMember(archive, "001.txt", temp()).path), "AA");
 
@@ -91,15 +92,6 @@ TEST_F(ArchiveTest, NamesMatchWholeFieldsAndExactCase) {
     EXPECT_FALSE(DecodeDone);
     EXPECT_FALSE(QFile::exists(temp() + "01.txt"));
     EXPECT_FALSE(QFile::exists(temp() + "001.TXT"));
-}
-
-TEST_F(ArchiveTest, FixedLayoutFromHandWrittenDirectory) {
-    // Two members of 120 and 7 bytes; the skipped fields may hold any number.
-    const QByteArray data = QByteArray(120, 'x') + "seventh";
-    const QString archive = handMade(data, "2:001.txt:002.txt:12345:0:120:7:");
-    EXPECT_EQ(readFileBytes(ExtractMemberUnchecked(archive, "002.txt", temp()).path), "seventh");
-    EXPECT_EQ(readFileBytes(ExtractMemberUnchecked(archive, "001.txt", temp()).path),
-              QByteArray(120, 'x'));
 }
 
 TEST_F(ArchiveTest, DamagedArchivesGiveClearErrors) {

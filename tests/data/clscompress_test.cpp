@@ -66,14 +66,9 @@ TEST(ClsCompress, RoundTripsAndChoosesStoredFormWhenPackingDoesNotHelp) {
 }
 
 TEST(ClsCompress, StoredAndAlternativeHeadersDecode) {
-    QByteArray stored(
-        "HE0\r\0\xff"
-        "abc",
-        9);
+    QByteArray stored = QByteArray("HE0\r\0\xff", 6) + "abc";
     EXPECT_TRUE(clsCompress().DecodeByte(stored).ok());
-    EXPECT_EQ(stored, QByteArray("\0\xff"
-                                 "abc",
-                                 5));
+    EXPECT_EQ(stored, QByteArray("\0\xff", 2) + "abc");
 
     QByteArray vx = encoded("abracadabra");
     QByteArray he3 = vx;

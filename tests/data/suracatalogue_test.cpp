@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <numeric>
 
 #include "data/suracatalogue.h"
+#include "filebytes.h"
 
 using namespace varnelo;
 
@@ -125,9 +125,8 @@ TEST(SuraCatalogue, CheckMp3MarksAndUnmarks) {
     const QString folder = dir.path() + '/';
 
     QStringList texts = SuraListTexts();
-    QList<int> suras;
-    for (int i = 1; i <= SuraCount; ++i)
-        suras.append(i);
+    QList<int> suras(SuraCount);
+    std::iota(suras.begin(), suras.end(), 1);
 
     CheckMp3(texts, suras, folder);
     CheckMp3(texts, suras, folder);
@@ -137,9 +136,7 @@ TEST(SuraCatalogue, CheckMp3MarksAndUnmarks) {
     }
     EXPECT_EQ(texts[81], "82. AL-INFITAR  (mp3 missing)");
 
-    QFile mp3(folder + "082.mp3");
-    ASSERT_TRUE(mp3.open(QIODevice::WriteOnly));
-    mp3.close();
+    ASSERT_TRUE(test::writeFileBytes(folder + "082.mp3", {}));
     ASSERT_TRUE(QDir(folder).mkdir("001.mp3"));  // a folder is no recitation file
 
     CheckMp3(texts, suras, folder);

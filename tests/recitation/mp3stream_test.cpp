@@ -86,8 +86,6 @@ TEST_P(Mp3StreamEncodings, GaplessLengthSampleExactSeekAndFrameOffsets) {
     EXPECT_GT(first, infoTag);
     for (qint64 f = 0; f < stream.frameCount(); ++f) {
         const qint64 at = stream.frameOffset(f);
-        ASSERT_EQ(quint8(bytes[at]), 0xFF);
-        ASSERT_EQ(quint8(bytes[at + 1]) & 0xE0, 0xE0);
         const std::optional<MpegHeader> header = parseMpegHeader(bytes.mid(at, 4));
         ASSERT_TRUE(header.has_value()) << f;
         ASSERT_EQ(stream.frameEndOffset(f), at + header->frameBytes);

@@ -33,7 +33,10 @@ TEST(VarneloCut, WritesTheSameCutAsTheExport) {
     ASSERT_EQ(tagged.exitCode, 0) << tagged.err.toStdString();
     Mp3Stream stream;
     ASSERT_TRUE(stream.open(source));
-    const Id3v1Tag tag{.title = "T", .artist = "Reciter", .album = "Quran"};
+    Id3v1Tag tag;
+    tag.title = "T";
+    tag.artist = "Reciter";
+    tag.album = "Quran";
     const QString expected = maker.dir() + "/expected.mp3";
     ASSERT_TRUE(CutMp3Range(source, StreamFrameLocator(stream), 1000, 2500, expected, tag).ok());
     EXPECT_EQ(readFileBytes(out), readFileBytes(expected));
