@@ -1,7 +1,7 @@
+#include "platform/savefiledialog.h"
+
 #include <QDir>
 #include <QStandardPaths>
-
-#include "platform/savefiledialog.h"
 
 namespace varnelo {
 
