@@ -55,7 +55,7 @@ bench: build
 
 # The tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan:
-	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DVARNELO_SANITIZE=ON -DVARNELO_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug"
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp $(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DVARNELO_SANITIZE=ON -DVARNELO_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug"
 
 clean:
 	rm -rf $(BUILD)
