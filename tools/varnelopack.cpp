@@ -4,12 +4,12 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 
 #include "data/archive.h"
 #include "data/archivewriter.h"
 #include "data/clscompress.h"
+#include "platform/replacefile.h"
 
 using namespace varnelo;
 
@@ -40,11 +40,6 @@ std::optional<QByteArray> readFile(const QString &path) {
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     return file.readAll();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes) {
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 
 int create(const QStringList &args) {
@@ -108,7 +103,7 @@ int encodeOrDecode(const QStringList &args, bool encode) {
         report = codec.DecodeByte(*bytes);
     if (report.raised)
         return fail(report.raised->description);
-    if (!writeFile(args[1], *bytes))
+    if (replaceFile(args[1], *bytes))
         return fail(QStringLiteral("cannot write %1").arg(args[1]));
     if (report.recorded) {
         fail(report.recorded->description);

@@ -2,10 +2,10 @@
 
 #include <limits>
 
-#include <QSaveFile>
 #include <QSet>
 
 #include "data/clscompress.h"
+#include "platform/replacefile.h"
 
 namespace varnelo {
 
@@ -65,10 +65,8 @@ QByteArray ArchiveWriter::toBytes() const {
 std::optional<QString> ArchiveWriter::writeTo(const QString &path) const {
     if (const auto why = problem())
         return why;
-    const QByteArray bytes = toBytes();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+    if (const auto why = replaceFile(path, toBytes()))
+        return QStringLiteral("Cannot write %1: %2").arg(path, *why);
     return std::nullopt;
 }
 

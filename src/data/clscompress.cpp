@@ -6,9 +6,9 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include "data/ze3fastdecoder.h"
+#include "platform/replacefile.h"
 
 namespace varnelo {
 
@@ -169,12 +169,6 @@ QByteArray encode(const QByteArray &data) {
     return out;
 }
 
-// Replaces the file at path with bytes by way of a temporary file.
-bool replaceFile(const QString &path, const QByteArray &bytes) {
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
-}
-
 }  // namespace
 
 void clsCompress::EncodeByte(QByteArray &data) const {
@@ -203,7 +197,7 @@ DecodeReport clsCompress::DecodeFile(const QString &path, const QByteArray &data
     DecodeReport report = DecodeByte(bytes);
     if (report.raised)
         return report;
-    if (!replaceFile(path, bytes)) {
+    if (replaceFile(path, bytes)) {
         report.raised = codecerror::fileAccess(path, QStringLiteral("clsHuffman.DecodeFile()"));
         return report;
     }
@@ -213,7 +207,7 @@ DecodeReport clsCompress::DecodeFile(const QString &path, const QByteArray &data
 
 std::optional<CodecError> clsCompress::ExtractFile(const QString &path,
                                                    const QByteArray &data) const {
-    if (!replaceFile(path, data))
+    if (replaceFile(path, data))
         return codecerror::fileAccess(path, QStringLiteral("clsHuffman.ExtractFile()"));
     return std::nullopt;
 }

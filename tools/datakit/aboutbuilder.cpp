@@ -1,7 +1,9 @@
 #include "aboutbuilder.h"
 
 #include "gifwriter.h"
+#include "platform/replacefile.h"
 
+#include <QDir>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
@@ -132,6 +134,20 @@ QByteArray arrowGif(bool up) {
         }
     };
     return writeGif(frames, nullptr);
+}
+
+QString writeAboutFiles(const QString &dataDir, const AboutCredits &credits) {
+    const QDir dir(dataDir);
+    if (QString e = aboutArchive(credits).write(dir.filePath("main1.dat")); !e.isEmpty()) {
+        return e;
+    }
+    for (const auto &[name, up] : {std::pair{"u.dat", true}, std::pair{"d.dat", false}}) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        if (const auto why = replaceFile(path, arrowGif(up))) {
+            return QStringLiteral("cannot write %1: %2").arg(path, *why);
+        }
+    }
+    return {};
 }
 
 }  // namespace varnelo

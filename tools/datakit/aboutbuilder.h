@@ -18,6 +18,10 @@ ArchiveBuilder aboutArchive(const AboutCredits &credits);
 // The small animated scroll arrow of the Arabic window (a plain GIF file), pointing up or down.
 QByteArray arrowGif(bool up);
 
+// Writes main1.dat, u.dat and d.dat into dataDir (each through a temporary file); returns an
+// empty string on success, else what went wrong.
+QString writeAboutFiles(const QString &dataDir, const AboutCredits &credits);
+
 // The quran-json credit shared by the demo's about page and translation archives.
 QString quranJsonCredit();
 

@@ -3,13 +3,13 @@
 #include "aboutbuilder.h"
 #include "data/suracatalogue.h"
 #include "pagesbuilder.h"
+#include "platform/replacefile.h"
 #include "quranjson.h"
 #include "translationbuilder.h"
 #include "workers.h"
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <atomic>
@@ -46,9 +46,8 @@ QString htmlEscaped(const QString &text) {
 }
 
 QString writeFile(const QString &path, const QByteArray &bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    if (const auto why = replaceFile(path, bytes)) {
+        return QStringLiteral("cannot write %1: %2").arg(path, *why);
     }
     return {};
 }
@@ -168,16 +167,8 @@ QString buildDemo(const DemoOptions &options,
                  .arg(elapsed(timer)));
 
     // About pages, arrows, config.ini.
-    AboutCredits credits{quranJsonCredit()};
-    if (QString e = aboutArchive(credits).write(QDir(dataDir).filePath("main1.dat"));
-        !e.isEmpty()) {
+    if (QString e = writeAboutFiles(dataDir, {quranJsonCredit()}); !e.isEmpty()) {
         return e;
-    }
-    for (const auto &[name, up] : {std::pair{"u.dat", true}, std::pair{"d.dat", false}}) {
-        if (QString e = writeFile(QDir(dataDir).filePath(QString::fromLatin1(name)), arrowGif(up));
-            !e.isEmpty()) {
-            return e;
-        }
     }
     QByteArray config =
         "; Installation defaults of Varnelo. The program reads this file and never writes it.\r\n"

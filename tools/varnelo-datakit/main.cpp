@@ -12,7 +12,6 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QMap>
-#include <QSaveFile>
 
 #include <cstdio>
 
@@ -235,16 +234,8 @@ int aboutCommand(const QStringList &args) {
         return 2;
     }
     const QDir data(p.positionalArguments()[0]);
-    if (const QString e = aboutArchive({quranJsonCredit()}).write(data.filePath("main1.dat"));
-        !e.isEmpty()) {
+    if (const QString e = writeAboutFiles(data.path(), {quranJsonCredit()}); !e.isEmpty()) {
         return failWith(e);
-    }
-    for (const auto &[name, up] : {std::pair{"u.dat", true}, std::pair{"d.dat", false}}) {
-        QSaveFile f(data.filePath(QString::fromLatin1(name)));
-        if (!f.open(QIODevice::WriteOnly) || f.write(arrowGif(up)) < 0 || !f.commit()) {
-            return failWith(
-                QStringLiteral("cannot write %1: %2").arg(f.fileName(), f.errorString()));
-        }
     }
     say(QStringLiteral("main1.dat, u.dat, d.dat in %1").arg(data.path()));
     return 0;
