@@ -142,6 +142,10 @@ int verseCountOf(int sura) {
     return sura >= 1 && sura <= SuraCount ? VerseCounts[sura] : 0;
 }
 
+bool hasOpeningEntry(int sura) {
+    return sura != 1 && sura != 9;
+}
+
 const QStringList &SuraListTexts() {
     static const QStringList texts = [] {
         QStringList list;

@@ -24,6 +24,10 @@ void FillVerseNo(QList<qint16> &verseCounts);
 // The verse entries of sura (1..114), or 0 outside that range.
 int verseCountOf(int sura);
 
+// Whether verse index 0 of sura is the opening formula recited before verse 1, so that index k is
+// verse k; in suras 1 and 9 it is not, and index k is verse k + 1.
+bool hasOpeningEntry(int sura);
+
 // The sura list texts in sura order ("1. AL-FATIHA" .. "114. AN-NAS"), trailing blanks kept.
 const QStringList &SuraListTexts();
 

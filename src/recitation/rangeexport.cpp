@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include "data/suracatalogue.h"
 #include "platform/messagebox.h"
 #include "platform/savefiledialog.h"
 
@@ -22,7 +23,7 @@ QString ZeroPad(int value, int length) {
 }
 
 int VerseNumberOfIndex(int sura, int verseIndex) {
-    return (sura == 1 || sura == 9) ? verseIndex + 1 : verseIndex;
+    return hasOpeningEntry(sura) ? verseIndex : verseIndex + 1;
 }
 
 QString DefaultRangeFileName(int sura, int RB, int RE) {

@@ -54,7 +54,7 @@ QString writeFile(const QString &path, const QByteArray &bytes) {
 
 // The texts of a sura per verse index: the opening formula first except in suras 1 and 9.
 QStringList textsByVerseIndex(int sura, const QStringList &verses, const QString &opening) {
-    return (sura == 1 || sura == 9) ? verses : QStringList{opening} + verses;
+    return hasOpeningEntry(sura) ? QStringList{opening} + verses : verses;
 }
 
 QString elapsed(const QElapsedTimer &timer) {

@@ -54,7 +54,7 @@ QList<SuraPages> buildSuraPages(const QList<SuraText> &suras, const PageStyle &s
                               .arg(numberedVerseCount(text.sura));
             continue;
         }
-        const bool opening = text.sura != 1 && text.sura != 9;
+        const bool opening = hasOpeningEntry(text.sura);
         if (opening && text.openingFormula.isEmpty()) {
             pages.error = QStringLiteral("sura %1: no opening formula").arg(text.sura);
             continue;

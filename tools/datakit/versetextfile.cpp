@@ -9,11 +9,11 @@ namespace varnelo {
 
 int numberedVerseCount(int sura) {
     const int entries = verseCountOf(sura);
-    return (sura == 1 || sura == 9) ? entries : entries - 1;
+    return hasOpeningEntry(sura) ? entries - 1 : entries;
 }
 
 int verseIndexOf(int sura, int verse) {
-    return (sura == 1 || sura == 9) ? verse - 1 : verse;
+    return hasOpeningEntry(sura) ? verse : verse - 1;
 }
 
 QString inputError(const QString &sourceName, int line, const QString &what) {
