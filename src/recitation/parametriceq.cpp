@@ -20,6 +20,13 @@ constexpr double kHighestCentreOfNyquist = 0.9;
 constexpr double kFullScale = 32767.0 / 32768.0;
 constexpr double kVolumeGlideSeconds = 0.005;
 constexpr double kLimiterReleaseSeconds = 0.1;
+// Filter memories below this (about -300 dB) are silence; left alone they decay into subnormal
+// numbers, which some processors handle a hundred times slower.
+constexpr double kSilentState = 1e-15;
+
+double flushedState(double z) {
+    return std::abs(z) < kSilentState ? 0.0 : z;
+}
 
 }  // namespace
 
@@ -113,8 +120,10 @@ void ParametricEq::process(double *interleaved, qint64 frames) {
                     z2 = c.b2 * x - c.a2 * y;
                     block[2 * n + ch] = y;
                 }
-                band.z1[size_t(ch)] = z1;
-                band.z2[size_t(ch)] = z2;
+                // Once per block is enough: no band decays from kSilentState to the subnormal
+                // range within one block.
+                band.z1[size_t(ch)] = flushedState(z1);
+                band.z2[size_t(ch)] = flushedState(z2);
             }
         }
     }

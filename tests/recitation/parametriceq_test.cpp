@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -160,4 +161,45 @@ TEST(MasterStage, VolumeScalesAndTheLimiterKeepsBoostsInsideFullScale) {
     }
     EXPECT_EQ(flattened, 0);
     EXPECT_GT(toneLevelDb(out.data() + kRate / 2, frames - kRate / 4, 2, 0, kRate, 1000), -3.0);
+}
+
+TEST(ParametricEq, SilenceAfterSoundNeverDecaysIntoSubnormals) {
+    const auto subnormals = [](const std::vector<double> &pcm) {
+        return std::count_if(pcm.begin(), pcm.end(),
+                             [](double v) { return std::fpclassify(v) == FP_SUBNORMAL; });
+    };
+    // Each band alone (its output is its memory once the input is silent), then all together.
+    std::vector<EqGainTable> settings;
+    for (int band = 0; band < ParametricEq::kBands; ++band) {
+        settings.push_back(oneBand(band, band % 2 ? -15.0f : 15.0f));
+    }
+    settings.push_back({-8, 10, 10, 6, 2, -4, -8, -10, -11, -11});
+    for (const int rate : {44100, 48000}) {
+        for (const EqGainTable &gains : settings) {
+            ParametricEq eq(rate);
+            eq.setEnabled(true);
+            eq.setGains(gains);
+            eq.reset();
+            std::vector<double> pcm(size_t(rate) * 2, 0.0);
+            pcm[0] = pcm[1] = 1.0;
+            eq.process(pcm.data(), rate);
+            EXPECT_EQ(subnormals(pcm), 0) << rate;
+            for (int second = 0; second < 8; ++second) {
+                std::fill(pcm.begin(), pcm.end(), 0.0);
+                eq.process(pcm.data(), rate);
+                EXPECT_EQ(subnormals(pcm), 0) << rate << " second " << second;
+            }
+            // The memories ended at zero: nothing of the impulse is left.
+            EXPECT_EQ(pcm.back(), 0.0);
+        }
+    }
+
+    // A flat band is still the identity, bit for bit, after the flushing.
+    ParametricEq flat(kRate);
+    flat.setEnabled(true);
+    flat.setGains(oneBand(3, 0));
+    const std::vector<double> input = sine(440, 1e-12, 8192);
+    std::vector<double> pcm = input;
+    flat.process(pcm.data(), 8192);
+    EXPECT_EQ(pcm, input);
 }
