@@ -64,22 +64,28 @@ void EqualizerPresets::load(const EqualizerGainTable &gains) {
 }
 
 void EqualizerPresets::LoadPresets() {
-    const QString text = m_store.get(kSection, kUserKey, QString()) + BuiltInPresets();
     m_lines.clear();
     m_lines.append({QStringLiteral("(Select preset)"), 0, QString()});
+    // Split apart: a user text without its closing "#" must not swallow the first built-in, and
+    // a stored entry is a user preset (one that can be deleted) whatever its name looks like.
+    appendLines(m_store.get(kSection, kUserKey, QString()), false);
+    appendLines(BuiltInPresets(), true);
+    m_selected = 0;
+    m_deleteVisible = false;
+}
+
+void EqualizerPresets::appendLines(const QString &text, bool builtIn) {
     for (const QString &entry : text.split(QLatin1Char('#'))) {
         if (entry.trimmed().isEmpty()) {
             continue;
         }
         const QString name = entry.section(QLatin1Char('|'), 0, 0);
-        if (entry.startsWith(kBuiltInPrefix)) {
+        if (builtIn) {
             m_lines.append({name.mid(kBuiltInPrefix.size()), 1, entry});
         } else {
             m_lines.append({name, 0, entry});
         }
     }
-    m_selected = 0;
-    m_deleteVisible = false;
 }
 
 EqualizerGainTable EqualizerPresets::gains() const {
@@ -113,6 +119,10 @@ void EqualizerPresets::savePreset() {
         m_messages.inputBox(QStringLiteral("Enter preset name"), QStringLiteral("Save Preset"));
     name.remove(QLatin1Char('#')).remove(QLatin1Char('|'));
     name = name.trimmed();
+    // The marker of the built-in presets is not part of any name.
+    while (name.startsWith(kBuiltInPrefix)) {
+        name = name.mid(kBuiltInPrefix.size()).trimmed();
+    }
     if (name.isEmpty()) {
         return;
     }

@@ -35,6 +35,7 @@ public:
     // preset whose gains equal the sliders (index 0 when none does).
     void load(const EqualizerGainTable &gains);
     // Fills the list with "(Select preset)", the user presets and the built-in ones; selects 0.
+    // Every entry of "EQ"/"Usr" is a user preset, even one named with the built-in marker.
     void LoadPresets();
 
     const QList<PresetLine> &lines() const { return m_lines; }
@@ -50,7 +51,8 @@ public:
     // Moves one band slider, kept within -15..15.
     void setSlider(int band, int value);
     // Asks for a name and appends the current sliders as a user preset; a cancelled or blank
-    // name saves nothing. "#" and "|" are dropped from the name, as they separate entries.
+    // name saves nothing. "#" and "|" are dropped from the name, as they separate entries, and so
+    // is a leading built-in marker "~*(".
     void savePreset();
     // Removes every user preset named as the selected line; does nothing for line 0 or a
     // built-in preset.
@@ -60,6 +62,7 @@ public:
     static QString signature(const EqualizerSliderValues &values);
 
 private:
+    void appendLines(const QString &text, bool builtIn);
     static EqualizerSliderValues gainsOfEntry(const QString &entry);
 
     SettingsStore &m_store;

@@ -112,9 +112,11 @@ TEST_F(EqualizerPresetsTest, SaveSelectAndDeleteUserPresets) {
     EXPECT_EQ(m_presets.selectedIndex(), 0);
 
     // Built-in presets and line 0 cannot be deleted.
-    m_presets.selectPreset(2);
+    ASSERT_TRUE(m_presets.selectPreset(2));
+    EXPECT_EQ(m_presets.lines().at(2).text, "Preset 1");
+    EXPECT_FALSE(m_presets.deleteVisible());
     m_presets.deletePreset();
-    m_presets.selectPreset(0);
+    ASSERT_TRUE(m_presets.selectPreset(0));
     m_presets.deletePreset();
     EXPECT_EQ(userPresets(), "Other|x|2#");
 }
@@ -127,4 +129,26 @@ TEST_F(EqualizerPresetsTest, SignatureMatchesWholeGainsOnly) {
     EXPECT_EQ(m_presets.selectedIndex(), 0);
     m_presets.load({0, 0, 8, 6, 6, 6, 3, 0, 0, 0});
     EXPECT_EQ(selectedText(), "Preset 2");
+}
+
+TEST_F(EqualizerPresetsTest, UserPresetsStayUserPresetsWhateverTheirName) {
+    // A name typed with the built-in marker loses it.
+    m_presets.load(kDefaultEqualizerGains);
+    m_dialogs.inputs = {" ~*( ~*(Mine"};
+    m_presets.savePreset();
+    EXPECT_EQ(userPresets(), "Mine|-8|10|10|6|2|-4|-8|-10|-11|-11#");
+
+    // One stored with it (and without its closing "#") is still a user preset that can be
+    // deleted, and the built-ins after it are all there.
+    m_store.save("EQ", "Usr", "~*(Old|1|1|1|1|1|1|1|1|1|1");
+    m_presets.LoadPresets();
+    ASSERT_EQ(m_presets.lines().size(), 15);
+    EXPECT_EQ(m_presets.lines().at(1).text, "~*(Old");
+    EXPECT_EQ(m_presets.lines().at(1).itemData, 0);
+    EXPECT_EQ(m_presets.lines().at(2).text, "Preset 1");
+    ASSERT_TRUE(m_presets.selectPreset(1));
+    EXPECT_TRUE(m_presets.deleteVisible());
+    m_presets.deletePreset();
+    EXPECT_EQ(userPresets(), "");
+    EXPECT_EQ(m_presets.lines().size(), 14);
 }
