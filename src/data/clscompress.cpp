@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "data/ze3fastdecoder.h"
 #include "platform/replacefile.h"
 
 namespace varnelo {
@@ -178,7 +177,7 @@ void clsCompress::EncodeByte(QByteArray &data) const {
 DecodeReport clsCompress::DecodeByte(QByteArray &data) const {
     QByteArray out;
     DecodeReport report;
-    switch (Ze3FastDecoder::decode(data, out)) {
+    switch (m_decoder.decode(data, out)) {
         case Ze3Check::NotZe3:
             report.raised = codecerror::notZe3();
             return report;

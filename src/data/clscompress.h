@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "data/codecerror.h"
+#include "data/ze3fastdecoder.h"
 
 namespace varnelo {
 
@@ -53,6 +54,9 @@ public:
 private:
     std::optional<CodecError> putFile(const QString &source, const QString &destination,
                                       const QString &position, bool encode) const;
+
+    // Only a cache of the last code table's tables: decoding stays const.
+    mutable Ze3FastDecoder m_decoder;
 };
 
 }  // namespace varnelo

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include <QByteArrayView>
 #include <QtEndian>
 
 namespace varnelo {
@@ -58,12 +59,18 @@ private:
     quint64 m_bit;
 };
 
-void buildTree(const quint8 *in, qint64 n, const Ze3Header &header, Tree &tree, qint64 &dataStart) {
+// Code lengths by symbol: pairs cut off by the end of the input are dropped, a later pair for
+// the same symbol wins.
+std::array<quint8, 256> codeLengths(const quint8 *in, qint64 n, const Ze3Header &header) {
     std::array<quint8, 256> lengths{};
     const qint64 pairs = qMin<qint64>(header.symbolCount, (n - 11) / 2);
     for (qint64 i = 0; i < pairs; ++i)
         lengths[in[11 + 2 * i]] = in[12 + 2 * i];
+    return lengths;
+}
 
+void buildTree(const quint8 *in, qint64 n, const Ze3Header &header,
+               const std::array<quint8, 256> &lengths, Tree &tree) {
     for (auto &links : tree.child)
         links = {-1, -1};
     tree.symbol.fill(-1);
@@ -88,7 +95,6 @@ void buildTree(const quint8 *in, qint64 n, const Ze3Header &header, Tree &tree, 
         if (placed && node != 0)
             tree.symbol[node] = qint16(symbol);
     }
-    dataStart = qint64((reader.position() + 7) / 8);
 }
 
 void fillFirstSymbols(const Tree &tree, std::vector<quint32> &table, int node, int depth,
@@ -184,6 +190,19 @@ bool decodeByTable(const quint8 *in, qint64 n, const std::vector<quint32> &table
 
 }  // namespace
 
+struct Ze3FastDecoder::Tables {
+    // The stream bytes the tables were built from, N to the last code byte; empty when the code
+    // table was cut off by the end of its stream, which no later stream then matches.
+    QByteArray key;
+    Tree tree;
+    std::vector<quint32> table = std::vector<quint32>(kTableSize);
+};
+
+Ze3FastDecoder::Ze3FastDecoder() = default;
+Ze3FastDecoder::~Ze3FastDecoder() = default;
+Ze3FastDecoder::Ze3FastDecoder(Ze3FastDecoder &&) noexcept = default;
+Ze3FastDecoder &Ze3FastDecoder::operator=(Ze3FastDecoder &&) noexcept = default;
+
 Ze3Check Ze3FastDecoder::decode(const QByteArray &input, QByteArray &out) {
     Ze3Header header;
     if (const auto done = decodeSimpleForm(input, out, header))
@@ -191,12 +210,29 @@ Ze3Check Ze3FastDecoder::decode(const QByteArray &input, QByteArray &out) {
     const auto *in = reinterpret_cast<const quint8 *>(input.constData());
     const qint64 n = input.size();
 
-    Tree tree;
-    qint64 dataStart = 0;
-    buildTree(in, n, header, tree, dataStart);
-    std::vector<quint32> table(kTableSize);
-    fillFirstSymbols(tree, table, 0, 0, 0);
-    addFollowingSymbols(table);
+    const std::array<quint8, 256> lengths = codeLengths(in, n, header);
+    qint64 codeBits = 0;
+    for (const quint8 length : lengths)
+        codeBits += length;
+    const qint64 dataStart = header.codeStart() + (codeBits + 7) / 8;
+    // Everything the tree depends on: N, the pairs and the code bits.
+    constexpr qint64 kKeyStart = 9;
+    const bool whole = dataStart <= n;
+    const QByteArrayView key =
+        whole ? QByteArrayView(input).sliced(kKeyStart, dataStart - kKeyStart) : QByteArrayView();
+    if (!m_tables)
+        m_tables = std::make_unique<Tables>();
+    Tables &tables = *m_tables;
+    const bool known = whole && tables.key.size() == key.size() && !key.isEmpty() &&
+                       std::memcmp(tables.key.constData(), key.data(), size_t(key.size())) == 0;
+    if (!known) {
+        buildTree(in, n, header, lengths, tables.tree);
+        fillFirstSymbols(tables.tree, tables.table, 0, 0, 0);
+        addFollowingSymbols(tables.table);
+        tables.key = key.toByteArray();
+    }
+    const Tree &tree = tables.tree;
+    const std::vector<quint32> &table = tables.table;
 
     const qint64 limit = header.outputLimit(n, dataStart);
     out.resize(limit);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QList>
+
 #include <random>
 #include <vector>
 
@@ -16,14 +18,21 @@ struct Decoded {
     Ze3Check check;
 };
 
-// Runs both decoders and requires the same result from each.
-Decoded decodeBoth(const QByteArray &stream) {
+// Runs the reference decoder, a new fast decoder and, when given, one that has decoded other
+// streams before, and requires the same result from each.
+Decoded decodeBoth(const QByteArray &stream, Ze3FastDecoder *kept = nullptr) {
     Decoded reference;
-    Decoded fast;
     reference.check = Ze3ReferenceDecoder::decode(stream, reference.out);
-    fast.check = Ze3FastDecoder::decode(stream, fast.out);
-    EXPECT_EQ(reference.out, fast.out) << "stream " << stream.toHex().toStdString();
-    EXPECT_EQ(int(reference.check), int(fast.check)) << "stream " << stream.toHex().toStdString();
+    Ze3FastDecoder fresh;
+    for (Ze3FastDecoder *decoder : {&fresh, kept}) {
+        if (!decoder)
+            continue;
+        Decoded fast;
+        fast.check = decoder->decode(stream, fast.out);
+        EXPECT_EQ(reference.out, fast.out) << "stream " << stream.toHex().toStdString();
+        EXPECT_EQ(int(reference.check), int(fast.check))
+            << "stream " << stream.toHex().toStdString();
+    }
     return reference;
 }
 
@@ -136,7 +145,38 @@ TEST(Ze3Decoders, HeaderFieldsOutOfRangeNeverOverrun) {
     EXPECT_EQ(decodeBoth("HE3\r\x01").check, Ze3Check::Ok);
 }
 
+TEST(Ze3Decoders, KeptTablesServeOnlyTheSameCodeTable) {
+    Ze3FastDecoder kept;
+    // The same code table with other data, then tables that differ from it in one code bit, one
+    // code length, one symbol, or only in where the stream ends.
+    const auto ab = [](std::vector<int> codes, std::vector<int> data, qint32 length,
+                       std::vector<std::pair<int, int>> pairs = {{'a', 1}, {'b', 1}}) {
+        return makeStream(0, length, pairs, codes, data);
+    };
+    const QByteArray streams[] = {
+        ab({0, 1}, {0, 1, 1}, 3),
+        ab({0, 1}, {1, 1, 0, 0}, 4),
+        ab({1, 0}, {1, 1, 0, 0}, 4),
+        ab({1, 0, 0}, {1, 0, 0, 1}, 3, {{'a', 1}, {'b', 2}}),
+        ab({0, 1}, {0, 1, 1}, 3, {{'a', 1}, {'c', 1}}),
+        ab({0, 1}, {0, 1, 1}, 3).left(12),
+        ab({0, 1}, {0, 1, 1}, 3).left(15),
+        ab({0, 1}, {0, 1, 1}, 3),
+    };
+    QList<QByteArray> outputs;
+    for (const QByteArray &stream : streams)
+        outputs.append(decodeBoth(stream, &kept).out);
+    EXPECT_EQ(outputs, (QList<QByteArray>{"abb", "bbaa", "aabb", "aba", "acc", "", "", "abb"}));
+
+    // A kept decoder moved elsewhere goes on working, and so does one given new tables.
+    Ze3FastDecoder moved = std::move(kept);
+    EXPECT_EQ(decodeBoth(streams[1], &moved).out, "bbaa");
+    kept = std::move(moved);
+    EXPECT_EQ(decodeBoth(streams[2], &kept).out, "aabb");
+}
+
 TEST(Ze3Decoders, AgreeOnRandomAndMutatedStreams) {
+    Ze3FastDecoder kept;
     std::mt19937 rng(20261206);
     auto below = [&](int n) { return int(rng() % unsigned(n)); };
     auto randomBytes = [&](int size, int alphabet) {
@@ -151,7 +191,7 @@ TEST(Ze3Decoders, AgreeOnRandomAndMutatedStreams) {
         QByteArray s =
             makeStream(quint8(below(256)), below(400) - 20, {}, {}, {}, qint16(below(40) - 4));
         s += randomBytes(below(300), 256);
-        decodeBoth(s);
+        decodeBoth(s, &kept);
     }
 
     // Valid encoder output, then damaged: bits flipped, bytes replaced, cut, lengths rewritten.
@@ -166,8 +206,9 @@ TEST(Ze3Decoders, AgreeOnRandomAndMutatedStreams) {
         }
         QByteArray stream = text;
         clsCompress().EncodeByte(stream);
-        EXPECT_EQ(decodeBoth(stream).out, text);
-        EXPECT_EQ(decodeBoth(stream).check, Ze3Check::Ok);
+        const Decoded whole = decodeBoth(stream, &kept);
+        EXPECT_EQ(whole.out, text);
+        EXPECT_EQ(whole.check, Ze3Check::Ok);
         for (int m = below(4) + 1; m > 0 && stream.size() > 12; --m) {
             const int at = below(int(stream.size()));
             switch (below(6)) {
@@ -193,6 +234,6 @@ TEST(Ze3Decoders, AgreeOnRandomAndMutatedStreams) {
                     break;
             }
         }
-        decodeBoth(stream);
+        decodeBoth(stream, &kept);
     }
 }
