@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 #include "data/clscompress.h"
 
 namespace varnelo {
@@ -11,8 +13,6 @@ namespace varnelo {
 namespace {
 
 constexpr qint64 kLengthFieldSize = 10;
-// The reader never looks further into the directory than this.
-constexpr qint64 kDirectoryWindow = 5000;
 
 // Leading blanks skipped, then digits up to the first other character; 0 when there are none.
 qint64 decimalValue(const QByteArray &text) {
@@ -57,7 +57,7 @@ Directory readDirectory(const QString &archivePath) {
         dir.error = QStringLiteral("Cannot read the directory of %1").arg(archivePath);
         return dir;
     }
-    dir.window = file.read(kDirectoryWindow);
+    dir.window = file.read(kArchiveDirectoryWindow);
     return dir;
 }
 
@@ -91,55 +91,51 @@ QString damaged(const QString &archivePath) {
     return QStringLiteral("Damaged directory (a field is missing) in %1").arg(archivePath);
 }
 
-// Finds the member by exact name and reads its stored bytes.
-ExtractResult readMember(const QString &archivePath, const Directory &dir, const QByteArray &name,
-                         QByteArray &stored) {
+// The one walk of the directory that listing and extraction share: every member with its
+// offset, or the first problem. The sizes must fill the bytes before the directory exactly.
+ArchiveListing walkDirectory(const QString &archivePath, const Directory &dir) {
+    ArchiveListing listing;
     FieldReader fields(dir.window);
     const auto countField = fields.next();
-    if (!countField)
-        return failure(damaged(archivePath));
-    const qint64 count = decimalValue(*countField);
-    qint64 index = 0;
-    for (qint64 i = 1; i <= count && index == 0; ++i) {
+    const qint64 count = countField ? decimalValue(*countField) : 0;
+    // Names, the uninterpreted fields, then the sizes; each field takes at least one character.
+    if (!countField || count > kArchiveDirectoryWindow) {
+        listing.error = damaged(archivePath);
+        return listing;
+    }
+    for (qint64 i = 0; i < 3 * count; ++i) {
         const auto field = fields.next();
-        if (!field)
-            return failure(damaged(archivePath));
-        if (*field == name)
-            index = i;
-    }
-    // A name that matches only when letter case is ignored is not there.
-    if (index == 0) {
-        ExtractResult result;
-        result.status = ExtractResult::Status::FileNotFound;
-        return result;
-    }
-    // The rest of the names, then the uninterpreted field of every member.
-    for (qint64 i = index + 1; i <= 2 * count; ++i) {
-        if (!fields.next())
-            return failure(damaged(archivePath));
+        if (!field) {
+            listing.members.clear();
+            listing.error = damaged(archivePath);
+            return listing;
+        }
+        if (i < count)
+            listing.members.append({QString::fromLatin1(*field), 0, 0});
+        else if (i >= 2 * count)
+            listing.members[i - 2 * count].storedSize = decimalValue(*field);
     }
     qint64 offset = 0;
-    qint64 size = 0;
-    for (qint64 i = 1; i <= index; ++i) {
-        const auto field = fields.next();
-        if (!field)
-            return failure(damaged(archivePath));
-        offset += size;
-        size = decimalValue(*field);
+    for (ArchiveMember &member : listing.members) {
+        member.offset = offset;
+        offset += member.storedSize;
+        if (offset > dir.dataEnd) {
+            listing.error = QStringLiteral("Member %1 runs past the directory of %2")
+                                .arg(member.name, archivePath);
+            listing.members.clear();
+            return listing;
+        }
     }
-    if (offset + size > dir.dataEnd) {
-        return failure(QStringLiteral("Member %1 runs past the directory of %2")
-                           .arg(QString::fromLatin1(name), archivePath));
+    if (offset != dir.dataEnd) {
+        listing.error = QStringLiteral(
+                            "Member sizes (%1 bytes) do not match the data of %2 (%3 "
+                            "bytes)")
+                            .arg(offset)
+                            .arg(archivePath)
+                            .arg(dir.dataEnd);
+        listing.members.clear();
     }
-
-    QFile file(archivePath);
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(offset) ||
-        (stored = file.read(size)).size() != size) {
-        return failure(QStringLiteral("Truncated archive: %1").arg(archivePath));
-    }
-    ExtractResult result;
-    result.status = ExtractResult::Status::Extracted;
-    return result;
+    return listing;
 }
 
 ExtractResult extract(const QString &archivePath, const QString &name, const QString &tempFolder,
@@ -147,17 +143,32 @@ ExtractResult extract(const QString &archivePath, const QString &name, const QSt
     const Directory dir = readDirectory(archivePath);
     if (!dir.error.isEmpty())
         return failure(dir.error);
-    const QByteArray nameBytes = name.toLatin1();
-    if (decode && !dir.window.toUpper().contains(':' + nameBytes.toUpper() + ':')) {
+    const ArchiveListing listing = walkDirectory(archivePath, dir);
+    if (!listing.ok())
+        return failure(listing.error);
+    if (decode && !dir.window.toUpper().contains(':' + name.toLatin1().toUpper() + ':')) {
+        ExtractResult result;
+        result.status = ExtractResult::Status::FileNotFound;
+        return result;
+    }
+    // The first member of exactly that name; one that matches only when letter case is ignored
+    // is not there.
+    const auto member = std::find_if(listing.members.begin(), listing.members.end(),
+                                     [&](const ArchiveMember &m) { return m.name == name; });
+    if (member == listing.members.end()) {
         ExtractResult result;
         result.status = ExtractResult::Status::FileNotFound;
         return result;
     }
     QByteArray stored;
-    ExtractResult result = readMember(archivePath, dir, nameBytes, stored);
-    if (!result.extracted())
-        return result;
+    QFile file(archivePath);
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(member->offset) ||
+        (stored = file.read(member->storedSize)).size() != member->storedSize) {
+        return failure(QStringLiteral("Truncated archive: %1").arg(archivePath));
+    }
 
+    ExtractResult result;
+    result.status = ExtractResult::Status::Extracted;
     result.path = QDir(tempFolder).filePath(name);
     const clsCompress codec;
     if (decode) {
@@ -188,54 +199,13 @@ ExtractResult ExtractMemberUnchecked(const QString &archivePath, const QString &
 }
 
 ArchiveListing listArchiveMembers(const QString &archivePath) {
-    ArchiveListing listing;
     const Directory dir = readDirectory(archivePath);
     if (!dir.error.isEmpty()) {
+        ArchiveListing listing;
         listing.error = dir.error;
         return listing;
     }
-    FieldReader fields(dir.window);
-    const auto countField = fields.next();
-    const qint64 count = countField ? decimalValue(*countField) : 0;
-    // Names, the uninterpreted fields, then the sizes; each field takes at least one character.
-    if (!countField || count > kDirectoryWindow) {
-        listing.error = damaged(archivePath);
-        return listing;
-    }
-    for (qint64 i = 0; i < 3 * count; ++i) {
-        const auto field = fields.next();
-        if (!field) {
-            listing.members.clear();
-            listing.error = damaged(archivePath);
-            return listing;
-        }
-        if (i < count)
-            listing.members.append({QString::fromLatin1(*field), 0, 0});
-        else if (i >= 2 * count)
-            listing.members[i - 2 * count].storedSize = decimalValue(*field);
-    }
-    qint64 offset = 0;
-    for (ArchiveMember &member : listing.members) {
-        member.offset = offset;
-        offset += member.storedSize;
-        if (offset > dir.dataEnd) {
-            listing.error = QStringLiteral("Member %1 runs past the directory of %2")
-                                .arg(member.name, archivePath);
-            listing.members.clear();
-            return listing;
-        }
-    }
-    // The members fill the space before the directory exactly.
-    if (offset != dir.dataEnd) {
-        listing.error = QStringLiteral(
-                            "Member sizes (%1 bytes) do not match the data of %2 (%3 "
-                            "bytes)")
-                            .arg(offset)
-                            .arg(archivePath)
-                            .arg(dir.dataEnd);
-        listing.members.clear();
-    }
-    return listing;
+    return walkDirectory(archivePath, dir);
 }
 
 }  // namespace varnelo

@@ -9,6 +9,9 @@
 
 namespace varnelo {
 
+// Readers take every directory field from this many characters at the start of the directory.
+inline constexpr qint64 kArchiveDirectoryWindow = 5000;
+
 // Outcome of copying one member out of a packed data archive.
 struct ExtractResult {
     enum class Status {
@@ -28,7 +31,7 @@ struct ExtractResult {
 
 // Decodes the member to tempFolder + name, replacing any file there, and sets DecodeDone.
 // FileNotFound when the directory lacks the name (letter case counts); Failed for a missing or
-// damaged archive or a refused stream.
+// damaged archive (with the error listArchiveMembers gives) or a refused stream.
 ExtractResult ExtractMember(const QString &archivePath, const QString &name,
                             const QString &tempFolder);
 
@@ -50,7 +53,8 @@ struct ArchiveListing {
 };
 
 // Every member of the archive in stored order, or the first problem with the directory or with
-// the sizes, which must add up to the bytes before the directory.
+// the sizes, which must add up to the bytes before the directory. Extraction walks the directory
+// the same way: an archive that does not list extracts nothing.
 ArchiveListing listArchiveMembers(const QString &archivePath);
 
 }  // namespace varnelo

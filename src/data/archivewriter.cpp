@@ -4,17 +4,11 @@
 
 #include <QSet>
 
+#include "data/archive.h"
 #include "data/clscompress.h"
 #include "platform/replacefile.h"
 
 namespace varnelo {
-
-namespace {
-
-// Readers take every field from this many characters at the start of the directory.
-constexpr qsizetype kDirectoryWindow = 5000;
-
-}  // namespace
 
 void ArchiveWriter::addMember(const QString &name, const QByteArray &bytes, Packing packing) {
     QByteArray stored = bytes;
@@ -49,8 +43,8 @@ std::optional<QString> ArchiveWriter::problem() const {
     }
     if (total > std::numeric_limits<qint32>::max())
         return QStringLiteral("Archive data too large (%1 bytes)").arg(total);
-    if (directory().size() > kDirectoryWindow)
-        return QStringLiteral("Directory longer than %1 characters").arg(kDirectoryWindow);
+    if (directory().size() > kArchiveDirectoryWindow)
+        return QStringLiteral("Directory longer than %1 characters").arg(kArchiveDirectoryWindow);
     return std::nullopt;
 }
 

@@ -27,9 +27,10 @@ protected:
     }
 
     // Member data, then the directory text as given, then its length field.
-    QString handMade(const QByteArray &data, const QByteArray &directory) const {
-        return write("hand.dat", data + directory +
-                                     QByteArray::number(directory.size()).rightJustified(10, ' '));
+    QString handMade(const QByteArray &data, const QByteArray &directory,
+                     const QString &name = "hand.dat") const {
+        return write(
+            name, data + directory + QByteArray::number(directory.size()).rightJustified(10, ' '));
     }
 
     QTemporaryDir m_dir;
@@ -134,13 +135,47 @@ TEST_F(ArchiveTest, CutArchivesNeverYieldWrongBytes) {
     const QByteArray whole = writer.toBytes();
     for (qsizetype cut = 0; cut < whole.size(); ++cut) {
         const QString archive = write("cut.dat", whole.left(cut));
+        const ArchiveListing listing = listArchiveMembers(archive);
+        EXPECT_FALSE(listing.ok()) << cut;
         const ExtractResult a = ExtractMember(archive, "a", temp());
         const ExtractResult b = ExtractMemberUnchecked(archive, "b", temp());
-        EXPECT_FALSE(a.extracted()) << cut;
-        EXPECT_FALSE(b.extracted()) << cut;
-        EXPECT_TRUE(a.fileNotFound() || !a.error.isEmpty());
-        EXPECT_FALSE(listArchiveMembers(archive).ok()) << cut;
+        EXPECT_EQ(a.status, ExtractResult::Status::Failed) << cut;
+        EXPECT_EQ(b.status, ExtractResult::Status::Failed) << cut;
+        EXPECT_EQ(a.error, listing.error) << cut;
+        EXPECT_EQ(b.error, listing.error) << cut;
     }
+}
+
+TEST_F(ArchiveTest, AnArchiveThatDoesNotListExtractsNothing) {
+    // Each of these once gave its first member while the listing called it damaged: bytes left
+    // over before the directory, sizes that fall short of the data, a size list cut after the
+    // first member.
+    const QString archives[] = {
+        handMade("HE0\rabcjunk", "1:a:0:7:", "leftover.dat"),
+        handMade("HE0\rabcHE0\rde", "2:a:b:0:0:7:5:", "short.dat"),
+        handMade("HE0\rabcHE0\rde", "2:a:b:0:0:7:", "cut.dat"),
+    };
+    for (const QString &archive : archives) {
+        const ArchiveListing listing = listArchiveMembers(archive);
+        ASSERT_FALSE(listing.ok());
+        EXPECT_TRUE(listing.members.isEmpty());
+        QFile::remove(temp() + "a");
+        const ExtractResult decoded = ExtractMember(archive, "a", temp());
+        const ExtractResult raw = ExtractMemberUnchecked(archive, "a", temp());
+        EXPECT_EQ(decoded.status, ExtractResult::Status::Failed);
+        EXPECT_EQ(raw.status, ExtractResult::Status::Failed);
+        EXPECT_EQ(decoded.error, listing.error);
+        EXPECT_EQ(raw.error, listing.error);
+        EXPECT_FALSE(QFile::exists(temp() + "a"));
+    }
+    EXPECT_TRUE(listArchiveMembers(archives[0]).error.startsWith("Member sizes (7 bytes)"));
+    EXPECT_TRUE(listArchiveMembers(archives[2]).error.startsWith("Damaged directory"));
+
+    // Whole again, both members come out.
+    const QString whole = handMade("HE0\rabcHE0\rde", "2:a:b:0:0:7:6:");
+    ASSERT_TRUE(listArchiveMembers(whole).ok());
+    EXPECT_EQ(readFileBytes(ExtractMember(whole, "a", temp()).path), "abc");
+    EXPECT_EQ(readFileBytes(ExtractMemberUnchecked(whole, "b", temp()).path), "HE0\rde");
 }
 
 TEST_F(ArchiveTest, DirectoryMustFitTheReadersWindow) {
@@ -153,17 +188,18 @@ TEST_F(ArchiveTest, DirectoryMustFitTheReadersWindow) {
     for (int i = 0; i < 500; ++i)
         writer.addMember(QString("%1.txt").arg(i, 3, 10, QChar('0')), "x",
                          ArchiveWriter::Packing::Store);
-    EXPECT_TRUE(writer.problem().has_value());
-    EXPECT_TRUE(writer.writeTo(path("big.dat")).has_value());
+    EXPECT_EQ(writer.problem().value_or(""), "Directory longer than 5000 characters");
+    EXPECT_EQ(writer.writeTo(path("big.dat")).value_or(""), writer.problem().value_or("-"));
     EXPECT_FALSE(QFile::exists(path("big.dat")));
 
     for (const QString &bad : {QString(), QString("a:b"), QString::fromUtf8("\u0627.txt")}) {
         ArchiveWriter named;
         named.addMember(bad, "x", ArchiveWriter::Packing::Store);
-        EXPECT_TRUE(named.problem().has_value());
+        EXPECT_EQ(named.problem().value_or(""),
+                  QString("Member name not usable in an archive: \"%1\"").arg(bad));
     }
     ArchiveWriter twice;
     twice.addMember("a", "1", ArchiveWriter::Packing::Store);
     twice.addMember("a", "2", ArchiveWriter::Packing::Store);
-    EXPECT_TRUE(twice.problem().has_value());
+    EXPECT_EQ(twice.problem().value_or(""), "Member name used twice: a");
 }
