@@ -1,18 +1,5 @@
-#include <QApplication>
-#include <QDir>
-#include <QMessageBox>
-
-#include "mainwindow/frmmain.h"
-#include "platform/qsettingsstore.h"
+#include "app/program.h"
 
 int main(int argc, char *argv[]) {
-    QApplication app(argc, argv);
-    varnelo::QSettingsStore store;
-    varnelo::frmMain window(store, QCoreApplication::applicationDirPath(), QDir::tempPath());
-    if (!window.Form_Load()) {
-        QMessageBox::critical(nullptr, QStringLiteral("Varnelo"), window.failureMessage());
-        return 1;
-    }
-    window.show();
-    return app.exec();
+    return varnelo::RunVarnelo(argc, argv);
 }

@@ -5,9 +5,11 @@
 
 #include <variant>
 
-#include "app/settings.h"
-#include "app/startup.h"
+#include "data/configchoices.h"
 #include "data/suracatalogue.h"
+#include "display/startupsettings.h"
+#include "platform/folders.h"
+#include "platform/settingsfile.h"
 #include "platform/settingsstore.h"
 
 namespace varnelo {

@@ -30,6 +30,10 @@ public:
     const QString &TempFolder() const { return m_tempFolder; }
     const QString &Mp3Folder() const { return m_mp3Folder; }
 
+    // Set when the command line asks for no Arabic text window.
+    void setArabicTextDisabled(bool disabled) { m_arabicTextDisabled = disabled; }
+    bool ArabicTextDisabled() const { return m_arabicTextDisabled; }
+
 private:
     SettingsStore &m_store;
     QString m_executableFolder;
@@ -38,6 +42,7 @@ private:
     QString m_tempFolder;
     QString m_mp3Folder;
     QString m_failureMessage;
+    bool m_arabicTextDisabled = false;
     QComboBox *m_cmbSura = nullptr;
 };
 

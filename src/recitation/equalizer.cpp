@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "app/settings.h"
 #include "platform/settingsstore.h"
+#include "platform/storedtext.h"
 
 namespace varnelo {
 
@@ -17,25 +17,24 @@ QString gainKey(int band) {
     return QStringLiteral("Val%1").arg(band);
 }
 
-float readGain(const QString &text, float fallback) {
-    const std::optional<double> value = toDouble(text);
-    if (!value) {
-        return fallback;
-    }
-    return float(std::clamp(*value, double(kMinEqualizerGain), double(kMaxEqualizerGain)));
-}
-
 }  // namespace
 
-EqualizerSettings ReadEqualizerSettings(const SettingsStore &store) {
+EqualizerSettings ReadEqualizerSettings(ConvertingReader &reader) {
     EqualizerSettings settings;
-    settings.EqEnabled =
-        toBoolean(store.get(kSection, QStringLiteral("EQEnabled"), QString())).value_or(true);
+    settings.EqEnabled = reader.value(kSection, "EQEnabled", "True", toBoolean, settings.EqEnabled);
     for (int band = 0; band < kEqualizerBands; ++band) {
+        const double fallback = kDefaultEqualizerGains[band];
+        const double gain =
+            reader.value(kSection, gainKey(band), numberText(fallback), toDouble, fallback);
         settings.EqualizerGains[band] =
-            readGain(store.get(kSection, gainKey(band), QString()), kDefaultEqualizerGains[band]);
+            float(std::clamp(gain, double(kMinEqualizerGain), double(kMaxEqualizerGain)));
     }
     return settings;
+}
+
+EqualizerSettings ReadEqualizerSettings(const SettingsStore &store) {
+    ConvertingReader reader(store);
+    return ReadEqualizerSettings(reader);
 }
 
 void WriteEqualizerSettings(SettingsStore &store, const EqualizerSettings &settings) {

@@ -4,6 +4,7 @@
 
 namespace varnelo {
 
+class ConvertingReader;
 class SettingsStore;
 
 inline constexpr int kEqualizerBands = 10;
@@ -21,10 +22,15 @@ inline constexpr EqualizerGainTable kDefaultEqualizerGains{-8, 10, 10, 6, 2, -4,
 struct EqualizerSettings {
     bool EqEnabled = true;
     EqualizerGainTable EqualizerGains = kDefaultEqualizerGains;
+
+    bool operator==(const EqualizerSettings &) const = default;
 };
 
-// Reads "EQ"/"EQEnabled" and "Val0".."Val9". A value that is not a number (or not a Boolean)
-// reads as that key's default; gains outside -15..15 dB are brought into that range.
+// Reads "EQ"/"EQEnabled" and "Val0".."Val9", the only reader of these keys. A value that is not
+// a Boolean (or not a number) reads as that key's default and is reported to reader; gains outside
+// -15..15 dB are brought into that range.
+EqualizerSettings ReadEqualizerSettings(ConvertingReader &reader);
+// The same where a bad value needs no report: it reads as its key's default.
 EqualizerSettings ReadEqualizerSettings(const SettingsStore &store);
 // Stores "EQ"/"EQEnabled" as "True" or "False" and the gains as decimal text.
 void WriteEqualizerSettings(SettingsStore &store, const EqualizerSettings &settings);

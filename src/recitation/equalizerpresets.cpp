@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/settings.h"
 #include "platform/messagebox.h"
 #include "platform/settingsstore.h"
+#include "platform/storedtext.h"
 
 namespace varnelo {
 

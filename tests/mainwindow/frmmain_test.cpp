@@ -53,11 +53,17 @@ TEST_F(frmMainTest, SuraListWithMp3Marks) {
 }
 
 TEST_F(frmMainTest, BadStoredValueEndsStartUpAndWipesTheStore) {
-    m_store.save("version", "version", "4.0 beta2");
-    m_store.save("RangeModeSetup", "NoofTimes", "twice");
-    frmMain window(m_store, m_dir.path(), m_dir.path());
-    EXPECT_FALSE(window.Form_Load());
-    EXPECT_EQ(m_store.size(), 0);
-    EXPECT_TRUE(window.failureMessage().contains("RangeModeSetup/NoofTimes"));
-    EXPECT_TRUE(window.failureMessage().contains("Error starting Varnelo, try reinstalling"));
+    // Equalizer values too: the one reader of them reports what start-up wipes for.
+    const std::pair<const char *, const char *> bad[] = {
+        {"RangeModeSetup", "NoofTimes"}, {"EQ", "EQEnabled"}, {"EQ", "Val4"}};
+    for (const auto &[section, key] : bad) {
+        m_store.save("version", "version", "4.0 beta2");
+        m_store.save(section, key, "twice");
+        frmMain window(m_store, m_dir.path(), m_dir.path());
+        EXPECT_FALSE(window.Form_Load());
+        EXPECT_EQ(m_store.size(), 0);
+        EXPECT_TRUE(window.failureMessage().startsWith(
+            QString("Type mismatch (%1/%2 = \"twice\")\n\nError starting Varnelo, try reinstalling")
+                .arg(section, key)));
+    }
 }

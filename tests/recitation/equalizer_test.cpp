@@ -2,6 +2,7 @@
 
 #include "platform/fakeaudiooutput.h"
 #include "platform/memorysettingsstore.h"
+#include "platform/storedtext.h"
 #include "recitation/clsfmod.h"
 #include "recitation/equalizer.h"
 #include "recitation/equalizerpresets.h"
@@ -54,10 +55,17 @@ TEST(EqualizerSettings, DefaultsRoundTripAndGarbage) {
     for (const auto &[key, value] : stored) {
         store.save("EQ", key, value);
     }
-    const EqualizerSettings garbage = ReadEqualizerSettings(store);
+    ConvertingReader reader(store);
+    const EqualizerSettings garbage = ReadEqualizerSettings(reader);
     EXPECT_TRUE(garbage.EqEnabled);
     EXPECT_EQ(garbage.EqualizerGains,
               (EqualizerGainTable{-8, 10, 10, 2.5f, 15, -15, 7, 8, 9, -15}));
+    // The first bad value is reported for start-up to act on.
+    EXPECT_EQ(reader.error(), (SettingsError{"EQ", "EQEnabled", "maybe"}));
+    store.save("EQ", "EQEnabled", "1");
+    ConvertingReader gainsOnly(store);
+    EXPECT_EQ(ReadEqualizerSettings(gainsOnly).EqualizerGains, garbage.EqualizerGains);
+    EXPECT_EQ(gainsOnly.error(), (SettingsError{"EQ", "Val0", "loud"}));
 }
 
 TEST_F(EqualizerPresetsTest, FreshSettingsSelectPreset4) {

@@ -3,8 +3,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "app/startup.h"
-#include "platform/memorysettingsstore.h"
+#include "platform/folders.h"
 
 using namespace varnelo;
 
@@ -25,14 +24,4 @@ TEST(SetTempFolder, VxSubFolderOrDataFolder) {
 
     EXPECT_EQ(SetTempFolder(dir.filePath("gone"), "/opt/varnelo"), "/opt/varnelo/data/");
     EXPECT_EQ(SetTempFolder("", "C:"), "C:/data/");
-}
-
-TEST(StartupFailure, WipesTheStoreAndNamesTheError) {
-    MemorySettingsStore store;
-    store.save("Vol", "Pos", "loud");
-    const QString message = StartupFailure(store, "Type mismatch");
-    EXPECT_EQ(store.size(), 0);
-    EXPECT_TRUE(
-        message.startsWith("Type mismatch\n\nError starting Varnelo, try reinstalling "
-                           "Varnelo.. if problem persist, contact support at "));
 }

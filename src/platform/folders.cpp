@@ -1,9 +1,7 @@
-#include "app/startup.h"
+#include "platform/folders.h"
 
 #include <QDir>
 #include <QFileInfo>
-
-#include "platform/settingsstore.h"
 
 namespace varnelo {
 
@@ -26,12 +24,6 @@ QString SetTempFolder(const QString &systemTemp, const QString &appFolder) {
     if (!QDir().mkpath(folder))
         return fallback;
     return folder;
-}
-
-QString StartupFailure(SettingsStore &store, const QString &description) {
-    store.deleteAll();
-    return description + QStringLiteral("\n\n") + QLatin1String(StartupFailureText) +
-           QLatin1String(SupportAddress);
 }
 
 }  // namespace varnelo

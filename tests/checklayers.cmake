@@ -1,0 +1,36 @@
+# Fails when a file under src/ includes from a layer above its own. Layers, lowest first:
+# platform, data, recitation, display and controls (one layer), mainwindow, app.
+# Run as: cmake -DSOURCE_DIR=<path of src> -P checklayers.cmake
+if(NOT IS_DIRECTORY "${SOURCE_DIR}")
+    message(FATAL_ERROR "SOURCE_DIR is no folder: ${SOURCE_DIR}")
+endif()
+
+set(rank_platform 0)
+set(rank_data 1)
+set(rank_recitation 2)
+set(rank_display 3)
+set(rank_controls 3)
+set(rank_mainwindow 4)
+set(rank_app 5)
+
+file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*.h" "${SOURCE_DIR}/*.cpp")
+set(violations "")
+foreach(source IN LISTS sources)
+    string(REGEX MATCH "^[^/]+" layer "${source}")
+    if(NOT DEFINED rank_${layer})
+        continue()
+    endif()
+    file(STRINGS "${SOURCE_DIR}/${source}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<][a-z]+/")
+    foreach(line IN LISTS includes)
+        string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[\"<]([a-z]+)/.*" "\\1" target "${line}")
+        if(DEFINED rank_${target} AND rank_${target} GREATER rank_${layer})
+            string(APPEND violations "  ${source}: ${line}\n")
+        endif()
+    endforeach()
+endforeach()
+
+if(violations)
+    message(FATAL_ERROR "Includes from a higher layer:\n${violations}")
+endif()
+list(LENGTH sources count)
+message(STATUS "${count} files under ${SOURCE_DIR} include only from their own layer or below")
