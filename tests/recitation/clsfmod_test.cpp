@@ -73,7 +73,7 @@ protected:
 }  // namespace
 
 TEST_F(ClsFModTest, PlayLeadsBy200AndStopsAtTheEndLess200) {
-    EXPECT_EQ(m_fmod.StreamLength, 12000);
+    EXPECT_EQ(m_fmod.StreamLength(), 12000);
     EXPECT_EQ(m_output.bufferMs(), 150);
     m_fmod.Play(5000, 9000);
     EXPECT_TRUE(m_fmod.PauseBreaked);
@@ -243,7 +243,7 @@ TEST_F(ClsFModTest, BadFilesLeaveTheEngineUsable) {
         ASSERT_TRUE(fmod.OpenMP3File(m_bursts));
         fmod.Play(1000, 3000);
         EXPECT_FALSE(fmod.OpenMP3File(path)) << path.toStdString();
-        EXPECT_EQ(fmod.StreamLength, 0);
+        EXPECT_EQ(fmod.StreamLength(), 0);
         EXPECT_FALSE(fmod.isPlaying());
         fmod.Play(1000, 3000);
         output.advance(10);
