@@ -23,15 +23,6 @@ namespace {
 
 constexpr int kRate = 44100;
 
-void runEventsFor(int ms) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-}
-
 }  // namespace
 
 // Plays a tone through the real sink into a PulseAudio null sink and records what reached it,

@@ -23,15 +23,6 @@ qint32 positionOf(clsFMod &fmod) {
     return pos;
 }
 
-void runEventsFor(int ms) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-}
-
 qint32 byteOffsetOf(clsFMod &fmod) {
     qint32 bytes = 0;
     fmod.GetPositionByBytes(bytes);
