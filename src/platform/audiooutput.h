@@ -6,18 +6,20 @@
 
 namespace varnelo {
 
-// What an audio output plays: 16-bit signed interleaved stereo, pulled by the output.
+// What an audio output plays: 16-bit signed interleaved stereo, pulled by the output on its audio
+// thread.
 class PcmSource {
 public:
     virtual ~PcmSource() = default;
 
-    // Writes up to `frames` stereo pairs into out (2 * frames values) and returns how many;
-    // 0 means the source has ended.
+    // Writes up to `frames` stereo pairs into out (2 * frames values) and returns how many. Only
+    // 0 for a request of at least one frame means the source has ended.
     virtual qint64 readFrames(qint16 *out, qint64 frames) = 0;
 };
 
-// A sound device that pulls PCM from a source and counts what it has played. All calls come from
-// one thread, and the output calls the source and the progress handler on that thread.
+// A sound device that pulls PCM from a source and counts what it has played. Control calls
+// (start, stop, setPaused, setBufferMs, setProgressHandler) come from one controlling thread; the
+// source is pulled on the output's own audio thread, which never waits on the controlling one.
 class AudioOutput {
 public:
     virtual ~AudioOutput() = default;
@@ -29,16 +31,18 @@ public:
     // Stops what plays and starts pulling from source at the given rate; framesPlayed() restarts
     // at 0. False (and nothing plays) when there is no device or it refuses the format.
     virtual bool start(PcmSource *source, int sampleRate) = 0;
-    // Stops and forgets the source; nothing of it is pulled any more.
+    // Stops and forgets the source. Synchronous: on return readFrames is not running and will not
+    // be called again, and framesPlayed() holds what was played up to the stop.
     virtual void stop() = 0;
     // Holds or resumes playback; the played count holds with it.
     virtual void setPaused(bool paused) = 0;
-    // Stereo pairs the device has actually played since the last start().
+    // Stereo pairs the device has actually played since the last start(). Any thread.
     virtual qint64 framesPlayed() const = 0;
-    // True from start() until stop(), or until the source ended and all of it was played.
+    // True from start() until stop(), or until the source ended and all of it was played. Any
+    // thread.
     virtual bool isActive() const = 0;
-    // Called whenever framesPlayed() or isActive() may have changed, at least every few ms
-    // while playing.
+    // Called whenever framesPlayed() or isActive() may have changed, at least every few ms while
+    // playing, possibly on the audio thread. Set it only while stopped.
     virtual void setProgressHandler(std::function<void()> handler) = 0;
 };
 

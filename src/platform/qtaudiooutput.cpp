@@ -2,54 +2,160 @@
 
 #include <QAudioFormat>
 #include <QAudioSink>
+#include <QElapsedTimer>
 #include <QMediaDevices>
+#include <QTimer>
 
 #include <algorithm>
-#include <limits>
+
+#include "platform/pcmsourcedevice.h"
 
 namespace varnelo {
 
 namespace {
 
-constexpr int kBytesPerFrame = 4;  // 16-bit stereo
-constexpr int kTickMs = 10;
+constexpr int kTickMs = 5;
 // After the source ends the device plays out its buffer; it is given up on only when its played
 // count stands still this long.
 constexpr int kStallMs = 500;
 
 }  // namespace
 
+// The sink and everything Qt calls while it plays; lives on the audio thread.
+class QtAudioOutput::Player : public QObject {
+public:
+    explicit Player(QtAudioOutput &owner) : m_owner(owner), m_pcm(this), m_tick(this) {
+        m_tick.setTimerType(Qt::PreciseTimer);
+        m_tick.setInterval(kTickMs);
+        connect(&m_tick, &QTimer::timeout, this, &Player::onTick);
+    }
+
+    bool start(PcmSource *source, int sampleRate) {
+        stop();
+        QAudioFormat format;
+        format.setSampleRate(sampleRate);
+        format.setChannelCount(2);
+        format.setSampleFormat(QAudioFormat::Int16);
+        if (!m_owner.m_device.isFormatSupported(format)) {
+            return false;
+        }
+        m_rate = sampleRate;
+        m_lastPlayed = -1;
+        m_owner.m_played.store(0, std::memory_order_release);
+        m_pcm.setSource(source);
+        m_sink = std::make_unique<QAudioSink>(m_owner.m_device, format);
+        m_sink->setBufferSize(qsizetype(sampleRate) * PcmSourceDevice::kBytesPerFrame *
+                              m_owner.m_bufferMs / 1000);
+        m_pcm.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        m_sink->start(&m_pcm);
+        if (m_sink->error() != QAudio::NoError) {
+            stop();
+            return false;
+        }
+        m_owner.m_active.store(true, std::memory_order_release);
+        m_tick.start();
+        return true;
+    }
+
+    void stop() {
+        m_tick.stop();
+        if (m_sink) {
+            publishPlayed();
+            m_sink->stop();
+            m_sink.reset();
+        }
+        m_pcm.close();
+        m_pcm.setSource(nullptr);
+        m_owner.m_active.store(false, std::memory_order_release);
+    }
+
+    void setPaused(bool paused) {
+        if (!m_sink) {
+            return;
+        }
+        if (paused) {
+            m_sink->suspend();
+        } else {
+            m_sink->resume();
+        }
+        publishPlayed();
+    }
+
+    std::function<void()> progress;
+
+private:
+    qint64 publishPlayed() {
+        const qint64 played =
+            std::clamp<qint64>(m_sink->processedUSecs() * m_rate / 1000000, 0, m_pcm.framesRead());
+        m_owner.m_played.store(played, std::memory_order_release);
+        return played;
+    }
+
+    // The device went away, failed or played out: what was read counts as played.
+    void finish(qint64 played) {
+        m_owner.m_played.store(played, std::memory_order_release);
+        m_tick.stop();
+        m_sink->stop();
+        m_sink.reset();
+        m_pcm.close();
+        m_pcm.setSource(nullptr);
+        m_owner.m_active.store(false, std::memory_order_release);
+    }
+
+    void onTick() {
+        if (!m_sink) {
+            return;
+        }
+        const qint64 played = publishPlayed();
+        if (m_sink->state() == QAudio::StoppedState) {
+            finish(played);
+        } else if (m_pcm.sourceEnded()) {
+            if (played != m_lastPlayed) {
+                m_lastPlayed = played;
+                m_sinceSourceEnded.start();
+            }
+            if (played >= m_pcm.framesRead()) {
+                finish(played);
+            } else if (m_sinceSourceEnded.elapsed() > kStallMs) {
+                finish(m_pcm.framesRead());
+            }
+        }
+        if (progress) {
+            progress();
+        }
+    }
+
+    QtAudioOutput &m_owner;
+    std::unique_ptr<QAudioSink> m_sink;
+    PcmSourceDevice m_pcm;
+    QTimer m_tick;
+    QElapsedTimer m_sinceSourceEnded;  // restarted whenever the played count moves
+    qint64 m_lastPlayed = -1;
+    int m_rate = 0;
+};
+
 QtAudioOutput::QtAudioOutput(QObject *parent)
     : QtAudioOutput(QMediaDevices::defaultAudioOutput(), parent) {}
 
 QtAudioOutput::QtAudioOutput(const QAudioDevice &device, QObject *parent)
-    : QObject(parent), m_device(device), m_pcm(*this) {
-    m_tick.setTimerType(Qt::PreciseTimer);
-    m_tick.setInterval(kTickMs);
-    connect(&m_tick, &QTimer::timeout, this, &QtAudioOutput::onTick);
+    : QObject(parent), m_device(device), m_player(std::make_unique<Player>(*this)) {
+    m_thread.setObjectName(QStringLiteral("audio"));
+    m_player->moveToThread(&m_thread);
 }
 
 QtAudioOutput::~QtAudioOutput() {
-    stop();
+    if (m_thread.isRunning()) {
+        stop();
+        m_thread.quit();
+        m_thread.wait();
+    }
 }
 
-qint64 QtAudioOutput::PcmDevice::bytesAvailable() const {
-    return m_owner.m_sourceEnded ? 0 : std::numeric_limits<int>::max();
-}
-
-qint64 QtAudioOutput::PcmDevice::readData(char *data, qint64 maxSize) {
-    if (m_owner.m_source == nullptr || m_owner.m_sourceEnded) {
-        return 0;
+void QtAudioOutput::onAudioThread(const std::function<void()> &fn) {
+    if (!m_thread.isRunning()) {
+        m_thread.start(QThread::TimeCriticalPriority);
     }
-    const qint64 frames = maxSize / kBytesPerFrame;
-    const qint64 got = m_owner.m_source->readFrames(reinterpret_cast<qint16 *>(data), frames);
-    if (got <= 0) {
-        m_owner.m_sourceEnded = true;
-        m_owner.m_sinceSourceEnded.start();
-        return 0;
-    }
-    m_owner.m_framesRead += got;
-    return got * kBytesPerFrame;
+    QMetaObject::invokeMethod(m_player.get(), fn, Qt::BlockingQueuedConnection);
 }
 
 bool QtAudioOutput::start(PcmSource *source, int sampleRate) {
@@ -57,84 +163,28 @@ bool QtAudioOutput::start(PcmSource *source, int sampleRate) {
     if (m_device.isNull() || source == nullptr || sampleRate <= 0) {
         return false;
     }
-    QAudioFormat format;
-    format.setSampleRate(sampleRate);
-    format.setChannelCount(2);
-    format.setSampleFormat(QAudioFormat::Int16);
-    if (!m_device.isFormatSupported(format)) {
-        return false;
-    }
-    m_source = source;
-    m_rate = sampleRate;
-    m_framesRead = 0;
-    m_framesFinal = 0;
-    m_lastPlayed = -1;
-    m_sourceEnded = false;
-    m_sink = std::make_unique<QAudioSink>(m_device, format);
-    m_sink->setBufferSize(qsizetype(sampleRate) * kBytesPerFrame * m_bufferMs / 1000);
-    m_pcm.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    m_sink->start(&m_pcm);
-    if (m_sink->error() != QAudio::NoError) {
-        stop();
-        return false;
-    }
-    m_active = true;
-    m_tick.start();
-    return true;
+    bool started = false;
+    onAudioThread([&] { started = m_player->start(source, sampleRate); });
+    return started;
 }
 
 void QtAudioOutput::stop() {
-    m_tick.stop();
-    if (m_sink) {
-        m_sink->stop();
-        m_sink.reset();
+    if (m_thread.isRunning()) {
+        onAudioThread([this] { m_player->stop(); });
     }
-    m_pcm.close();
-    m_source = nullptr;
-    m_active = false;
 }
 
 void QtAudioOutput::setPaused(bool paused) {
-    if (!m_sink) {
-        return;
+    if (m_thread.isRunning()) {
+        onAudioThread([this, paused] { m_player->setPaused(paused); });
     }
-    if (paused) {
-        m_sink->suspend();
+}
+
+void QtAudioOutput::setProgressHandler(std::function<void()> handler) {
+    if (m_thread.isRunning()) {
+        onAudioThread([this, &handler] { m_player->progress = std::move(handler); });
     } else {
-        m_sink->resume();
-    }
-}
-
-qint64 QtAudioOutput::framesPlayed() const {
-    if (!m_sink) {
-        return m_framesFinal;
-    }
-    const qint64 played = m_sink->processedUSecs() * m_rate / 1000000;
-    return std::clamp<qint64>(played, 0, m_framesRead);
-}
-
-void QtAudioOutput::finish() {
-    m_framesFinal = m_framesRead;
-    stop();
-}
-
-void QtAudioOutput::onTick() {
-    if (m_sink && m_sink->state() == QAudio::StoppedState) {
-        // The device went away or failed: what was played stays counted.
-        m_framesRead = framesPlayed();
-        finish();
-    } else if (m_sourceEnded) {
-        const qint64 played = framesPlayed();
-        if (played != m_lastPlayed) {
-            m_lastPlayed = played;
-            m_sinceSourceEnded.start();
-        }
-        if (played >= m_framesRead || m_sinceSourceEnded.elapsed() > kStallMs) {
-            finish();
-        }
-    }
-    if (m_progress) {
-        m_progress();
+        m_player->progress = std::move(handler);
     }
 }
 

@@ -1,22 +1,19 @@
 #pragma once
 
 #include <QAudioDevice>
-#include <QElapsedTimer>
-#include <QIODevice>
 #include <QObject>
-#include <QTimer>
+#include <QThread>
 
+#include <atomic>
 #include <memory>
 
 #include "platform/audiooutput.h"
 
-class QAudioSink;
-
 namespace varnelo {
 
 // The sound card through Qt Multimedia: a QAudioSink in pull mode reading the engine's PCM. The
-// played count comes from the device (processedUSecs), not from what was read ahead. Qt reads the
-// PCM on the thread that owns the sink, the one that calls start().
+// sink lives on a thread of its own, so Qt's pulls never wait on the thread that controls the
+// output. The played count comes from the device (processedUSecs), not from what was read ahead.
 class QtAudioOutput : public QObject, public AudioOutput {
     Q_OBJECT
 public:
@@ -31,45 +28,22 @@ public:
     bool start(PcmSource *source, int sampleRate) override;
     void stop() override;
     void setPaused(bool paused) override;
-    qint64 framesPlayed() const override;
-    bool isActive() const override { return m_active; }
-    void setProgressHandler(std::function<void()> handler) override {
-        m_progress = std::move(handler);
-    }
+    qint64 framesPlayed() const override { return m_played.load(std::memory_order_acquire); }
+    bool isActive() const override { return m_active.load(std::memory_order_acquire); }
+    void setProgressHandler(std::function<void()> handler) override;
 
 private:
-    // The PCM source seen as a sequential read-only device.
-    class PcmDevice : public QIODevice {
-    public:
-        explicit PcmDevice(QtAudioOutput &owner) : m_owner(owner) {}
-        bool isSequential() const override { return true; }
-        qint64 bytesAvailable() const override;
+    class Player;
 
-    protected:
-        qint64 readData(char *data, qint64 maxSize) override;
-        qint64 writeData(const char *, qint64) override { return -1; }
-
-    private:
-        QtAudioOutput &m_owner;
-    };
-
-    void onTick();
-    void finish();
+    // Runs fn on the audio thread and waits for it.
+    void onAudioThread(const std::function<void()> &fn);
 
     QAudioDevice m_device;
-    std::unique_ptr<QAudioSink> m_sink;
-    PcmDevice m_pcm;
-    PcmSource *m_source = nullptr;
-    std::function<void()> m_progress;
-    QTimer m_tick;
-    QElapsedTimer m_sinceSourceEnded;  // restarted whenever the played count moves
-    qint64 m_lastPlayed = -1;
     int m_bufferMs = 150;
-    int m_rate = 0;
-    qint64 m_framesRead = 0;
-    qint64 m_framesFinal = 0;
-    bool m_active = false;
-    bool m_sourceEnded = false;
+    QThread m_thread;
+    std::unique_ptr<Player> m_player;  // lives on m_thread
+    std::atomic<qint64> m_played{0};
+    std::atomic<bool> m_active{false};
 };
 
 }  // namespace varnelo

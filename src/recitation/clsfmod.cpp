@@ -1,5 +1,7 @@
 #include "recitation/clsfmod.h"
 
+#include <QThread>
+
 #include <algorithm>
 
 namespace varnelo {
@@ -16,39 +18,113 @@ constexpr qint32 kMasterVolumeMax = 255;
 
 }  // namespace
 
-// Feeds the output from the decoder: equalizer, then volume and limiter, up to the section end.
+// Feeds the output from the decoder on the audio thread: equalizer, then volume and limiter, up
+// to the section end. Settings come from the engine's thread through atomics and are taken up at
+// the next block; nothing here allocates or waits on the engine's thread.
 class clsFMod::Source : public PcmSource {
 public:
-    explicit Source(clsFMod &engine) : m_engine(engine) {}
+    explicit Source(clsFMod &engine) : m_engine(engine), m_mix(size_t(kMaxBlockFrames) * 2) {}
 
-    void setEndSample(qint64 sample) { m_endSample = sample; }
+    // Only while the output is stopped (its start() hands these to the audio thread): the next
+    // start plays from sample `from` of a stream at that rate.
+    void prepare(qint64 from, int sampleRate) {
+        m_from = from;
+        m_rate = sampleRate;
+        m_fresh = true;
+    }
+
+    void setEndSample(qint64 sample) { m_endSample.store(sample, std::memory_order_relaxed); }
+
+    void setEqualizer(bool enabled, const EqGainTable &gains) {
+        m_eqEnabled.store(enabled, std::memory_order_relaxed);
+        for (size_t i = 0; i < gains.size(); ++i) {
+            m_gains[i].store(gains[i], std::memory_order_relaxed);
+        }
+        m_generation.fetch_add(1, std::memory_order_release);
+    }
+
+    void setGain(double gain) {
+        m_gain.store(gain, std::memory_order_relaxed);
+        m_generation.fetch_add(1, std::memory_order_release);
+    }
 
     qint64 readFrames(qint16 *out, qint64 frames) override {
-        Mp3Stream &stream = m_engine.m_stream;
-        const qint64 wanted =
-            std::clamp<qint64>(m_endSample - stream.tellSample(), 0, std::max<qint64>(frames, 0));
-        const qint64 got = stream.read(out, wanted);
-        if (got <= 0) {
+        if (frames <= 0) {
             return 0;
         }
-        m_mix.resize(size_t(got) * 2);
-        for (size_t i = 0; i < m_mix.size(); ++i) {
-            m_mix[i] = out[i] / 32768.0;
+        const std::lock_guard lock(m_engine.m_decoderMutex);
+        Mp3Stream &stream = m_engine.m_stream;
+        if (m_fresh) {
+            m_fresh = false;
+            if (!stream.seekSample(m_from)) {
+                return 0;
+            }
+            m_eq.setSampleRate(m_rate);
+            m_master.setSampleRate(m_rate);
+            applySettings();
+            m_eq.reset();
+            m_master.reset();
+        } else if (m_generation.load(std::memory_order_acquire) != m_applied) {
+            applySettings();
         }
-        m_engine.m_eq.process(m_mix.data(), got);
-        m_engine.m_master.process(m_mix.data(), out, got);
-        return got;
+        const qint64 end = m_endSample.load(std::memory_order_relaxed);
+        qint64 done = 0;
+        while (done < frames) {
+            const qint64 wanted = std::clamp<qint64>(end - stream.tellSample(), 0,
+                                                     std::min(frames - done, kMaxBlockFrames));
+            const qint64 got = wanted > 0 ? stream.read(out + 2 * done, wanted) : 0;
+            if (got <= 0) {
+                break;
+            }
+            const qint16 *pcm = out + 2 * done;
+            for (qint64 i = 0; i < got * 2; ++i) {
+                m_mix[size_t(i)] = pcm[i] / 32768.0;
+            }
+            m_eq.process(m_mix.data(), got);
+            m_master.process(m_mix.data(), out + 2 * done, got);
+            done += got;
+        }
+        return done;
     }
 
 private:
+    static constexpr qint64 kMaxBlockFrames = 4096;
+
+    void applySettings() {
+        m_applied = m_generation.load(std::memory_order_acquire);
+        EqGainTable gains;
+        for (size_t i = 0; i < gains.size(); ++i) {
+            gains[i] = m_gains[i].load(std::memory_order_relaxed);
+        }
+        m_eq.setEnabled(m_eqEnabled.load(std::memory_order_relaxed));
+        m_eq.setGains(gains);
+        m_master.setGain(m_gain.load(std::memory_order_relaxed));
+    }
+
     clsFMod &m_engine;
-    qint64 m_endSample = 0;
+    // Written by the engine's thread at any time; a change bumps m_generation after the values.
+    std::array<std::atomic<float>, ParametricEq::kBands> m_gains{};
+    std::atomic<bool> m_eqEnabled{false};
+    std::atomic<double> m_gain{1.0};
+    std::atomic<quint32> m_generation{0};
+    std::atomic<qint64> m_endSample{0};
+    // Written only while the output is stopped.
+    qint64 m_from = 0;
+    int m_rate = 44100;
+    bool m_fresh = false;
+    // The audio thread's own.
+    quint32 m_applied = 0;
+    ParametricEq m_eq;
+    MasterStage m_master;
     std::vector<double> m_mix;
 };
 
 clsFMod::clsFMod(AudioOutput &output, MessageReporter report)
-    : m_output(output), m_report(std::move(report)), m_source(std::make_unique<Source>(*this)) {
-    m_output.setProgressHandler([this] { onProgress(); });
+    : m_output(output),
+      m_report(std::move(report)),
+      m_source(std::make_unique<Source>(*this)),
+      m_context(std::make_unique<QObject>()) {
+    m_output.setProgressHandler([this] { progressFromOutput(); });
     FMOD_Initialize(300, 44100, 5, 4, 2, 4, 0);
 }
 
@@ -116,33 +192,33 @@ QString clsFMod::FModErrorText(qint32 code) {
 
 bool clsFMod::OpenMP3File(const QString &path) {
     CloseAll();
-    if (!m_stream.open(path)) {
-        return false;
-    }
-    StreamLength = qint32(std::min<qint64>(m_stream.lengthMs(), INT32_MAX));
-    m_eq.setSampleRate(m_stream.sampleRate());
-    m_master.setSampleRate(m_stream.sampleRate());
-    return true;
+    return m_stream.open(path);
+}
+
+qint32 clsFMod::StreamLength() const {
+    return qint32(std::min<qint64>(m_stream.lengthMs(), INT32_MAX));
 }
 
 void clsFMod::CloseAll() {
     StopPlaying();
     cancelAllWatches();
     m_stream.close();
-    StreamLength = 0;
     m_baseSample = 0;
 }
 
 void clsFMod::EnableEqualizer() {
-    m_eq.setEnabled(true);
+    m_eqEnabled = true;
+    m_source->setEqualizer(m_eqEnabled, m_eqGains);
 }
 
 void clsFMod::DisableEqualizer() {
-    m_eq.setEnabled(false);
+    m_eqEnabled = false;
+    m_source->setEqualizer(m_eqEnabled, m_eqGains);
 }
 
 void clsFMod::SetEqualizerValue() {
-    m_eq.setGains(m_gainTable != nullptr ? *m_gainTable : EqGainTable{});
+    m_eqGains = m_gainTable != nullptr ? *m_gainTable : EqGainTable{};
+    m_source->setEqualizer(m_eqEnabled, m_eqGains);
 }
 
 void clsFMod::SetVolume(qint32 v) {
@@ -154,7 +230,7 @@ void clsFMod::SetVolume(qint32 v) {
         ++level;
     }
     m_masterVolume = level;
-    m_master.setGain(double(level) / kMasterVolumeMax);
+    m_source->setGain(double(level) / kMasterVolumeMax);
 }
 
 qint64 clsFMod::currentSample() const {
@@ -170,11 +246,12 @@ bool clsFMod::isPlaying() const {
 }
 
 void clsFMod::stopOutput() {
+    // Stopped first, so that the played count is final when it is read.
+    m_output.stop();
     if (m_running) {
-        m_baseSample = currentSample();
+        m_baseSample += m_output.framesPlayed();
         m_running = false;
     }
-    m_output.stop();
     m_paused = false;
 }
 
@@ -182,22 +259,22 @@ void clsFMod::startOutput() {
     if (!m_outputReady || !m_stream.isOpen()) {
         return;
     }
-    m_eq.reset();
-    m_master.reset();
     updateSectionEnd();
+    m_source->prepare(m_baseSample, m_stream.sampleRate());
     m_running = m_output.start(m_source.get(), m_stream.sampleRate());
 }
 
-void clsFMod::seekTo(qint64 sample) {
-    if (m_stream.seekSample(sample)) {
-        m_baseSample = m_stream.tellSample();
-    }
+void clsFMod::seekTo(qint32 ms) {
+    // The decoder moves on the audio thread when the output starts; the position moves now.
+    m_baseSample =
+        std::clamp<qint64>(m_stream.msToSample(std::max(ms, 0)), 0, m_stream.lengthSamples());
 }
 
 void clsFMod::updateSectionEnd() {
-    const qint64 end = m_endPosition > 0 ? m_stream.msToSample(m_endPosition - kPositionLead)
-                                         : m_stream.lengthSamples();
-    m_source->setEndSample(std::clamp<qint64>(end, 0, m_stream.lengthSamples()));
+    const qint64 length = m_stream.lengthSamples();
+    const qint64 end =
+        m_endPosition > 0 ? m_stream.msToSample(m_endPosition - kPositionLead) : length;
+    m_source->setEndSample(std::clamp<qint64>(end, 0, length));
 }
 
 void clsFMod::Play(qint32 from, qint32 to) {
@@ -206,7 +283,7 @@ void clsFMod::Play(qint32 from, qint32 to) {
     if (!m_stream.isOpen()) {
         return;
     }
-    seekTo(m_stream.msToSample(std::max(from, 0)));
+    seekTo(from);
     m_endPosition = to > 0 ? to : 0;
     startOutput();
 }
@@ -249,7 +326,7 @@ void clsFMod::SetPositionInSec(qint32 ms) {
     const bool wasRunning = m_running && m_output.isActive();
     const bool wasPaused = m_paused;
     stopOutput();
-    seekTo(m_stream.msToSample(std::max(ms, 0)));
+    seekTo(ms);
     if (wasRunning) {
         startOutput();
         if (wasPaused) {
@@ -259,7 +336,9 @@ void clsFMod::SetPositionInSec(qint32 ms) {
 }
 
 void clsFMod::GetPositionByBytes(qint32 &bytes) {
-    bytes = qint32(m_stream.frameOffsetAt(streamTime()));
+    const qint32 ms = streamTime();
+    const std::lock_guard lock(m_decoderMutex);
+    bytes = qint32(m_stream.frameOffsetAt(ms));
 }
 
 int clsFMod::watchPosition(qint32 ms, std::function<void(qint32 pos)> callback) {
@@ -274,6 +353,23 @@ void clsFMod::cancelWatch(int id) {
 
 void clsFMod::cancelAllWatches() {
     m_watches.clear();
+}
+
+void clsFMod::progressFromOutput() {
+    if (QThread::currentThread() == m_context->thread()) {
+        onProgress();
+        return;
+    }
+    // One queued call at a time: a stalled thread finds one, not hundreds, when it wakes.
+    if (!m_progressQueued.exchange(true)) {
+        QMetaObject::invokeMethod(
+            m_context.get(),
+            [this] {
+                m_progressQueued = false;
+                onProgress();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void clsFMod::onProgress() {

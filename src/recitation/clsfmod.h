@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "platform/audiooutput.h"
@@ -15,7 +18,8 @@ namespace varnelo {
 // The recitation's audio engine: one MP3 stream played through an output, with positions in ms
 // from the start of the file, a ten-band equalizer on the final mix and a master volume.
 // GetPosition reports 200 ms ahead of the sound, and a section given to Play ends 200 ms before
-// its nominal end.
+// its nominal end. Decoding, equalizer and volume run on the output's audio thread; the engine's
+// own calls, position watches and the automatic stop belong to the thread that created it.
 class clsFMod {
 public:
     // Shows a message box: title (empty for the program's own) and text.
@@ -30,13 +34,14 @@ public:
     clsFMod(const clsFMod &) = delete;
     clsFMod &operator=(const clsFMod &) = delete;
 
-    // Length of the opened stream in ms; 0 when no file is open.
-    qint32 StreamLength = 0;
+    // Length of the opened stream in ms (it may be refined while the file is scanned); 0 when no
+    // file is open.
+    qint32 StreamLength() const;
     // True while playback runs normally, False while the program holds a pause.
     bool PauseBreaked = false;
 
     // Opens the file for the next Play. A missing, empty or damaged file leaves no stream,
-    // StreamLength 0 and the engine usable; returns whether a stream is open.
+    // StreamLength() 0 and the engine usable; returns whether a stream is open.
     bool OpenMP3File(const QString &path);
     // Switches the equalizer on (with the gains of the last SetEqualizerValue) or off; both glide.
     void EnableEqualizer();
@@ -75,8 +80,8 @@ public:
     void bindEqualizerGains(const EqGainTable *gains) { m_gainTable = gains; }
     // Master volume 0..255 last set.
     qint32 masterVolume() const { return m_masterVolume; }
-    bool isEqualizerEnabled() const { return m_eq.isEnabled(); }
-    EqGainTable equalizerGains() const { return m_eq.gains(); }
+    bool isEqualizerEnabled() const { return m_eqEnabled; }
+    EqGainTable equalizerGains() const { return m_eqGains; }
     // True while a section plays or is paused (not stopped, not run out).
     bool isPlaying() const;
     qint32 EndPosition() const { return m_endPosition; }
@@ -87,7 +92,8 @@ public:
     void cancelWatch(int id);
     void cancelAllWatches();
 
-    // The stream's decoder (for byte offsets of frames).
+    // The stream's decoder (for byte offsets of frames); the audio thread reads it while the
+    // engine plays.
     Mp3Stream &stream() { return m_stream; }
 
 private:
@@ -102,18 +108,23 @@ private:
     qint32 streamTime() const;
     void startOutput();
     void stopOutput();
-    void seekTo(qint64 sample);
+    void seekTo(qint32 ms);
     void updateSectionEnd();
+    void progressFromOutput();
     void onProgress();
     void fireWatches();
 
     AudioOutput &m_output;
     MessageReporter m_report;
     Mp3Stream m_stream;
-    ParametricEq m_eq;
-    MasterStage m_master;
+    // Held by the audio thread while it decodes and by frame lookups, which move the decoder.
+    std::mutex m_decoderMutex;
     std::unique_ptr<Source> m_source;
+    std::unique_ptr<QObject> m_context;  // queues the output's progress to our thread
+    std::atomic<bool> m_progressQueued{false};
     const EqGainTable *m_gainTable = nullptr;
+    bool m_eqEnabled = false;
+    EqGainTable m_eqGains{};
     bool m_outputReady = false;
     bool m_running = false;   // the output was started for the current section
     bool m_paused = false;    // held by PausePlaying (callers set PauseBreaked on their own too)

@@ -1,7 +1,10 @@
 #include "mp3fixture.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QThread>
 
 #include <cmath>
 #include <numbers>
@@ -122,6 +125,15 @@ qint64 firstLoudFrame(const qint16 *interleaved, qint64 frames, int channels, qi
         }
     }
     return -1;
+}
+
+void runEventsFor(int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
 }
 
 }  // namespace varnelo::test

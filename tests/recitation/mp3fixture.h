@@ -55,6 +55,9 @@ double toneLevelDb(const qint16 *interleaved, qint64 frames, int channels, int c
 qint64 firstLoudFrame(const qint16 *interleaved, qint64 frames, int channels, qint16 threshold,
                       qint64 from = 0);
 
+// Handles the thread's events for ms (a QCoreApplication must exist).
+void runEventsFor(int ms);
+
 }  // namespace varnelo::test
 
 #define VARNELO_SKIP_WITHOUT_LAME()                                             \
