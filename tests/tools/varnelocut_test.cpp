@@ -49,6 +49,59 @@ TEST(VarneloCut, WritesTheSameCutAsTheExport) {
     EXPECT_EQ(defaults.mid(63, 30).trimmed(), "Quran");
 }
 
+TEST(VarneloCut, SavedRangePlaysExactlyTheRange) {
+    VARNELO_SKIP_WITHOUT_LAME();
+    Mp3Maker maker;
+    const Pcm pcm = noisyTone(12);
+    const struct {
+        const char *name;
+        QStringList lameArgs;
+        qint64 maxExtra;
+    } kinds[] = {
+        {"cbr", {"-b", "128"}, 0},
+        {"id3v2", {"-b", "128", "--add-id3v2", "--tt", "Sura", "--pad-id3v2-size", "3000"}, 0},
+        // A lead-in longer than the delay field holds would play at most one frame early.
+        {"vbr", {"-V", "4"}, 1152},
+    };
+    for (const auto &kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        const QString source = maker.make(kind.name, pcm, kind.lameArgs);
+        ASSERT_FALSE(source.isEmpty());
+        const QString out = maker.dir() + "/" + kind.name + "-range.mp3";
+        const ToolRun run = cut({source, "5000", "9000", out});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+
+        Mp3Stream sourceStream;
+        Mp3Stream range;
+        ASSERT_TRUE(sourceStream.open(source));
+        ASSERT_TRUE(range.open(out)) << range.errorString().toStdString();
+        const std::vector<qint16> clip = decodeAll(range);
+        EXPECT_LE(qint64(clip.size()) / 2 - 4 * 44100, kind.maxExtra);
+        const ClipMatch match =
+            matchClip(clip, decodeAll(sourceStream), 5000 * 441 / 10, 9000 * 441 / 10);
+        EXPECT_GE(match.extra, 0);
+        EXPECT_EQ(match.mismatched, 0);
+        EXPECT_LT(match.offByOne, 4 * 441) << "more than 1% of the samples one step off";
+    }
+}
+
+// FFmpeg reads the same tag; it is not a build dependency, so the check runs only where it is.
+TEST(VarneloCut, OtherGaplessDecoderPlaysTheRange) {
+    VARNELO_SKIP_WITHOUT_LAME();
+    if (runTool("ffmpeg", {"-version"}).exitCode != 0) {
+        GTEST_SKIP() << "ffmpeg is not installed";
+    }
+    Mp3Maker maker;
+    const QString source = maker.make("s", noisyTone(12), {"-b", "128"});
+    ASSERT_FALSE(source.isEmpty());
+    const QString out = maker.dir() + "/range.mp3";
+    ASSERT_EQ(cut({source, "5000", "9000", out}).exitCode, 0);
+    const ToolRun decoded =
+        runTool("ffmpeg", {"-v", "error", "-i", out, "-f", "s16le", "-ac", "1", "-"});
+    ASSERT_EQ(decoded.exitCode, 0) << decoded.err.toStdString();
+    EXPECT_NEAR(decoded.out.size() / 2, 4 * 44100, 2);
+}
+
 TEST(VarneloCut, BadInputFailsClearly) {
     VARNELO_SKIP_WITHOUT_LAME();
     Mp3Maker maker;
