@@ -139,6 +139,18 @@ ClipMatch matchClip(const std::vector<qint16> &clip, const std::vector<qint16> &
     return match;
 }
 
+std::optional<ClipMatch> matchClipFile(const QString &clip, const QString &source, qint64 startMs,
+                                       qint64 endMs) {
+    Mp3Stream clipStream;
+    Mp3Stream sourceStream;
+    if (!clipStream.open(clip) || !sourceStream.open(source)) {
+        return std::nullopt;
+    }
+    return matchClip(decodeAll(clipStream), decodeAll(sourceStream),
+                     sourceStream.msToSample(startMs),
+                     sourceStream.msToSample(std::min(endMs, sourceStream.lengthMs())));
+}
+
 double toneLevelDb(const qint16 *interleaved, qint64 frames, int channels, int channel, int rate,
                    double freq) {
     const double w = 2 * std::numbers::pi * freq / rate;

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <optional>
 #include <vector>
 
 namespace varnelo {
@@ -61,6 +62,11 @@ struct ClipMatch {
 };
 ClipMatch matchClip(const std::vector<qint16> &clip, const std::vector<qint16> &source,
                     qint64 first, qint64 end);
+
+// matchClip of the decode of the file clip against the decode of the file source from startMs to
+// endMs (cut to its length); nullopt when either does not open.
+std::optional<ClipMatch> matchClipFile(const QString &clip, const QString &source, qint64 startMs,
+                                       qint64 endMs);
 
 // Level in dB of full scale of a sine of freq Hz in one channel of interleaved PCM (Goertzel).
 double toneLevelDb(const qint16 *interleaved, qint64 frames, int channels, int channel, int rate,

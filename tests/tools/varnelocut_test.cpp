@@ -53,35 +53,24 @@ TEST(VarneloCut, SavedRangePlaysExactlyTheRange) {
     VARNELO_SKIP_WITHOUT_LAME();
     Mp3Maker maker;
     const Pcm pcm = noisyTone(12);
-    const struct {
-        const char *name;
-        QStringList lameArgs;
-        qint64 maxExtra;
-    } kinds[] = {
-        {"cbr", {"-b", "128"}, 0},
-        {"id3v2", {"-b", "128", "--add-id3v2", "--tt", "Sura", "--pad-id3v2-size", "3000"}, 0},
-        // A lead-in longer than the delay field holds would play at most one frame early.
-        {"vbr", {"-V", "4"}, 1152},
-    };
-    for (const auto &kind : kinds) {
-        SCOPED_TRACE(kind.name);
-        const QString source = maker.make(kind.name, pcm, kind.lameArgs);
+    // At -V 4 the lead-in may need more delay than the tag holds: at most a frame plays early.
+    for (const auto &[name, lameArgs, maxExtra] :
+         {std::tuple{"cbr", QStringList{"-b", "128"}, 0},
+          std::tuple{"id3v2", QStringList{"-b", "128", "--add-id3v2", "--pad-id3v2-size", "3000"},
+                     0},
+          std::tuple{"vbr", QStringList{"-V", "4"}, 1152}}) {
+        SCOPED_TRACE(name);
+        const QString source = maker.make(name, pcm, lameArgs);
         ASSERT_FALSE(source.isEmpty());
-        const QString out = maker.dir() + "/" + kind.name + "-range.mp3";
+        const QString out = maker.dir() + "/range.mp3";
         const ToolRun run = cut({source, "5000", "9000", out});
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-
-        Mp3Stream sourceStream;
-        Mp3Stream range;
-        ASSERT_TRUE(sourceStream.open(source));
-        ASSERT_TRUE(range.open(out)) << range.errorString().toStdString();
-        const std::vector<qint16> clip = decodeAll(range);
-        EXPECT_LE(qint64(clip.size()) / 2 - 4 * 44100, kind.maxExtra);
-        const ClipMatch match =
-            matchClip(clip, decodeAll(sourceStream), 5000 * 441 / 10, 9000 * 441 / 10);
-        EXPECT_GE(match.extra, 0);
-        EXPECT_EQ(match.mismatched, 0);
-        EXPECT_LT(match.offByOne, 4 * 441) << "more than 1% of the samples one step off";
+        const std::optional<ClipMatch> match = matchClipFile(out, source, 5000, 9000);
+        ASSERT_TRUE(match.has_value());
+        EXPECT_GE(match->extra, 0);
+        EXPECT_LE(match->extra, maxExtra);
+        EXPECT_EQ(match->mismatched, 0);
+        EXPECT_LT(match->offByOne, 4 * 441) << "more than 1% of the samples one step off";
     }
 }
 
