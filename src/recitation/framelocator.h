@@ -10,6 +10,9 @@ namespace varnelo {
 struct FrameSpan {
     qint64 begin = 0;
     qint64 end = 0;
+    // The frame's number in the stream's frame index (0 = the first audio frame after any info
+    // frame); -1 when the locator does not number its frames.
+    qint64 number = -1;
 };
 
 // Maps a time of an MP3 file to the audio frame that holds it.

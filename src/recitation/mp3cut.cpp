@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "recitation/framelocator.h"
+#include "recitation/infoframe.h"
 #include "recitation/mpegheader.h"
 
 namespace varnelo {
@@ -67,10 +68,10 @@ std::optional<FrameHead> readEarlierHead(QFileDevice &source, const FrameSpan &b
 // MPEG 1, the two before in MPEG 2 and 2.5), and the main data of those granules begins up to
 // main_data_begin bytes earlier, in earlier frames (the bit reservoir). Never before the first
 // audio frame; on any doubt about a header, start itself.
-qint64 leadInStart(QFileDevice &source, const FrameLocator &frames, const FrameSpan &start) {
+FrameSpan leadInFrame(QFileDevice &source, const FrameLocator &frames, const FrameSpan &start) {
     const std::optional<FrameHead> first = readFrameHead(source, start, nullptr);
     if (!first || first->header.layer != 3) {
-        return start.begin;
+        return start;
     }
     FrameHead anchor = *first;
     for (int framesBack = first->header.mpeg1 ? 1 : 2; framesBack > 0; --framesBack) {
@@ -81,13 +82,13 @@ qint64 leadInStart(QFileDevice &source, const FrameLocator &frames, const FrameS
         const std::optional<FrameHead> head =
             readEarlierHead(source, *before, anchor.span, first->header);
         if (!head) {
-            return start.begin;
+            return start;
         }
         anchor = *head;
     }
     const std::optional<int> owed = mainDataBegin(anchor.header, anchor.bytes);
     if (!owed) {
-        return start.begin;
+        return start;
     }
     FrameSpan lead = anchor.span;
     for (int missing = *owed; missing > 0;) {
@@ -97,12 +98,122 @@ qint64 leadInStart(QFileDevice &source, const FrameLocator &frames, const FrameS
         }
         const std::optional<FrameHead> head = readEarlierHead(source, *before, lead, first->header);
         if (!head) {
-            return start.begin;
+            return start;
         }
         missing -= head->header.mainDataBytes();
         lead = head->span;
     }
-    return lead.begin;
+    return lead;
+}
+
+// The largest layer III frame: 320 kbit/s at 32 kHz, padded.
+constexpr qint64 kMaxFrameBytes = 1441;
+
+// The Xing/Info tag of the source: the frame that ends where its first audio frame begins.
+std::optional<InfoTag> sourceInfoTag(QFileDevice &source, const FrameLocator &frames) {
+    std::optional<FrameSpan> first = frames.frameAt(0);
+    while (first) {
+        const std::optional<FrameSpan> before = frames.frameBefore(first->begin);
+        if (!before || before->begin >= first->begin) {
+            break;
+        }
+        first = before;
+    }
+    if (!first) {
+        return std::nullopt;
+    }
+    const qint64 from = std::max<qint64>(0, first->begin - kMaxFrameBytes);
+    if (!source.seek(from)) {
+        return std::nullopt;
+    }
+    const QByteArray bytes = source.read(first->begin - from);
+    for (qsizetype at = 0; at + 4 <= bytes.size(); ++at) {
+        const std::optional<MpegHeader> header = parseMpegHeader(bytes.mid(at, 4));
+        if (header && header->frameBytes == bytes.size() - at) {
+            if (std::optional<InfoTag> tag = readInfoTag(bytes.mid(at))) {
+                return tag;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// Offsets of the frames lead..last from the start of lead, walking the index back from last;
+// empty when the walk does not end at lead or the numbers disagree with it.
+std::vector<qint64> frameStarts(const FrameLocator &frames, const FrameSpan &lead,
+                                const FrameSpan &last) {
+    std::vector<qint64> starts{last.begin - lead.begin};
+    FrameSpan span = last;
+    while (span.begin > lead.begin) {
+        const std::optional<FrameSpan> before = frames.frameBefore(span.begin);
+        if (!before || before->end > span.begin) {
+            return {};
+        }
+        span = *before;
+        starts.push_back(span.begin - lead.begin);
+    }
+    if (span.begin != lead.begin || qint64(starts.size()) != last.number - lead.number + 1) {
+        return {};
+    }
+    std::reverse(starts.begin(), starts.end());
+    return starts;
+}
+
+// The info frame that makes a gapless decoder of the frames lead..last play the source's
+// samples of startMs..endMs; nullopt (a cut without one) when the frames are not numbered, not
+// layer III, or do not hold the range.
+std::optional<InfoFrameSpec> planInfoFrame(QFileDevice &source, const FrameLocator &frames,
+                                           const FrameSpan &lead, const FrameSpan &last,
+                                           qint32 startMs, qint32 endMs) {
+    if (lead.number < 0 || last.number < lead.number) {
+        return std::nullopt;
+    }
+    const std::optional<FrameHead> head = readFrameHead(source, lead, nullptr);
+    if (!head || head->header.layer != 3) {
+        return std::nullopt;
+    }
+    InfoFrameSpec spec;
+    spec.frameStarts = frameStarts(frames, lead, last);
+    if (spec.frameStarts.empty()) {
+        return std::nullopt;
+    }
+    spec.audioBytes = last.end - lead.begin;
+    const std::optional<InfoTag> sourceTag = sourceInfoTag(source, frames);
+    if (sourceTag) {
+        spec.vbr = sourceTag->vbr;
+        spec.lameBase = sourceTag->lame;
+    } else {
+        // Frames of one bitrate differ by the padding byte at most.
+        qint64 smallest = spec.audioBytes;
+        qint64 largest = 0;
+        for (size_t i = 0; i < spec.frameStarts.size(); ++i) {
+            const qint64 end =
+                i + 1 < spec.frameStarts.size() ? spec.frameStarts[i + 1] : spec.audioBytes;
+            smallest = std::min(smallest, end - spec.frameStarts[i]);
+            largest = std::max(largest, end - spec.frameStarts[i]);
+        }
+        spec.vbr = largest - smallest > 1;
+    }
+    spec.audioHeader = head->bytes.left(4);
+
+    // Sample s of the source's gapless decode is decoded sample s + sourceLead of its frames;
+    // the cut's decode starts at its frame lead.number.
+    const qint64 rate = head->header.sampleRate;
+    const qint64 spf = head->header.samplesPerFrame();
+    const qint64 shift = (sourceTag ? sourceTag->leadingSamples() : 0) - lead.number * spf;
+    const qint64 rawStart = qint64(startMs) * rate / 1000 + shift;
+    const qint64 rawEnd = qint64(endMs) * rate / 1000 + shift;
+    const qint64 decoded = qint64(spec.frameStarts.size()) * spf;
+    // Before the first 529 samples nothing can be kept; past 4095 the lead-in plays.
+    spec.delay = int(std::clamp<qint64>(rawStart - kDecoderDelaySamples, 0, kMaxGapSamples));
+    const qint64 padding = decoded + kDecoderDelaySamples - rawEnd;
+    // An empty range, or one inside the first 529 samples, cannot be told: whole frames play.
+    if (padding < 0 || padding > kMaxGapSamples || rawEnd > decoded ||
+        rawEnd <= spec.delay + kDecoderDelaySamples) {
+        return std::nullopt;
+    }
+    spec.padding = int(padding);
+    return spec;
 }
 
 }  // namespace
@@ -156,8 +267,11 @@ Mp3CutResult CutMp3Range(const QString &sourcePath, const FrameLocator &frames, 
         result.error = QStringLiteral("%1: shorter than its frame index").arg(sourcePath);
         return result;
     }
-    const qint64 begin = leadInStart(source, frames, *first);
-    if (!source.seek(begin)) {
+    const FrameSpan lead = leadInFrame(source, frames, *first);
+    std::optional<InfoFrameSpec> info =
+        planInfoFrame(source, frames, lead, *last, startMs, std::min(endMs, length));
+    const qint64 infoBytes = info ? infoFrameBytes(*info) : 0;
+    if (!source.seek(lead.begin)) {
         result.error = describe(source);
         return result;
     }
@@ -167,8 +281,14 @@ Mp3CutResult CutMp3Range(const QString &sourcePath, const FrameLocator &frames, 
         result.error = describe(target);
         return result;
     }
+    // The info frame needs the CRC of the audio: it is written once the audio is.
+    if (target.write(QByteArray(infoBytes, '\0')) != infoBytes) {
+        result.error = describe(target);
+        return result;
+    }
     constexpr qint64 kChunk = 1 << 20;
-    qint64 remaining = last->end - begin;
+    quint16 musicCrc = 0;
+    qint64 remaining = last->end - lead.begin;
     while (remaining > 0) {
         const QByteArray chunk = source.read(std::min(remaining, kChunk));
         if (chunk.isEmpty()) {
@@ -179,13 +299,24 @@ Mp3CutResult CutMp3Range(const QString &sourcePath, const FrameLocator &frames, 
             result.error = describe(target);
             return result;
         }
+        musicCrc = crc16(chunk.constData(), chunk.size(), musicCrc);
         remaining -= chunk.size();
+    }
+    if (info) {
+        info->musicCrc = musicCrc;
+        const qint64 end = target.pos();
+        if (!target.seek(0) || target.write(makeInfoFrame(*info)) != infoBytes ||
+            !target.seek(end)) {
+            result.error = describe(target);
+            return result;
+        }
     }
     if (!WriteTag(target, tag) || !target.commit()) {
         result.error = describe(target);
         return result;
     }
-    result.audioBytes = last->end - begin;
+    result.audioBytes = last->end - lead.begin;
+    result.infoBytes = infoBytes;
     return result;
 }
 

@@ -27,9 +27,11 @@ struct Id3v1Tag {
 // Writes the 128 bytes of tag at the current position of out; false when they are not all written.
 bool WriteTag(QIODevice &out, const Id3v1Tag &tag);
 
-// Outcome of a cut: the number of audio bytes written, or what went wrong.
+// Outcome of a cut: the number of audio bytes copied and of the info frame written before them,
+// or what went wrong.
 struct Mp3CutResult {
     qint64 audioBytes = 0;
+    qint64 infoBytes = 0;
     QString error;
 
     bool ok() const { return error.isEmpty(); }
@@ -39,7 +41,10 @@ struct Mp3CutResult {
 // the one holding endMs (cut to the file's length) into targetPath, followed by tag. Layer III
 // cuts begin a few frames early (never before the first audio frame), with the earlier frames
 // whose bit reservoir and filterbank overlap the start frame needs, so that it decodes exactly
-// as in the source; when a header there is in doubt, at the start frame itself. The target
+// as in the source; when a header there is in doubt, at the start frame itself. When frames
+// numbers its frames, a layer III cut opens with an info frame whose encoder delay and padding
+// make gapless decoders play exactly startMs..endMs as the source plays it (when the lead-in
+// needs more delay than the tag holds, the extra lead-in samples are played too). The target
 // is written under a temporary name and renamed when complete, so on any failure an existing
 // target is untouched and no partial file remains.
 Mp3CutResult CutMp3Range(const QString &sourcePath, const FrameLocator &frames, qint32 startMs,

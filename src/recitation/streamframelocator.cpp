@@ -32,7 +32,7 @@ std::optional<FrameSpan> StreamFrameLocator::frameSpan(qint64 frame) const {
     if (begin < 0 || end <= begin) {
         return std::nullopt;
     }
-    return FrameSpan{begin, end};
+    return FrameSpan{begin, end, frame};
 }
 
 }  // namespace varnelo

@@ -9,6 +9,7 @@
 
 #include "filebytes.h"
 #include "mp3fixture.h"
+#include "recitation/infoframe.h"
 #include "recitation/mp3cut.h"
 #include "recitation/mp3stream.h"
 #include "recitation/mpegheader.h"
@@ -16,46 +17,15 @@
 #include "recitation/streamframelocator.h"
 
 using namespace varnelo;
+using varnelo::test::ClipMatch;
 using varnelo::test::decodeAll;
+using varnelo::test::matchClip;
 using varnelo::test::Mp3Maker;
+using varnelo::test::noisyTone;
 using varnelo::test::Pcm;
 using varnelo::test::readFileBytes;
 
 namespace {
-
-constexpr qint64 kFrameSamples = 1152;
-
-// A tone with deterministic noise, so that every stretch of samples occurs only once.
-Pcm noisyTone(int seconds) {
-    Pcm pcm;
-    pcm.channels = 1;
-    pcm.samples.resize(size_t(pcm.rate) * seconds);
-    quint32 seed = 12345;
-    for (size_t i = 0; i < pcm.samples.size(); ++i) {
-        seed = seed * 1664525u + 1013904223u;
-        const double noise = (int(seed >> 16) - 32768) / 32768.0;
-        pcm.samples[i] = qint16(
-            std::lround(9000 * std::sin(2 * M_PI * 440 * double(i) / pcm.rate) + 3000 * noise));
-    }
-    return pcm;
-}
-
-// Offset d at which b[i + d] equals a[i] within one step over a stretch of a past its first
-// frames (stereo pairs); -1 if none.
-qint64 offsetOf(const std::vector<qint16> &a, const std::vector<qint16> &b, qint64 maxOffset) {
-    const qint64 from = 2 * 2 * kFrameSamples;
-    const qint64 stretch = 2 * 4 * kFrameSamples;
-    if (qint64(a.size()) < from + stretch) {
-        return -1;
-    }
-    for (qint64 d = 0; d <= maxOffset && qint64(b.size()) >= 2 * d + from + stretch; ++d) {
-        if (std::equal(a.begin() + from, a.begin() + from + stretch, b.begin() + 2 * d + from,
-                       [](int x, int y) { return std::abs(x - y) <= 1; })) {
-            return d;
-        }
-    }
-    return -1;
-}
 
 // A real frame index whose frameBefore the test chooses.
 class DoubtfulFrames : public FrameLocator {
@@ -73,23 +43,32 @@ private:
 
 }  // namespace
 
-TEST(Mp3Cut, RangeDecodesToTheSourceSamplesFromTheStartFrameOn) {
+TEST(Mp3Cut, GaplessDecodePlaysExactlyTheRange) {
     VARNELO_SKIP_WITHOUT_LAME();
     Mp3Maker maker;
     const Pcm pcm = noisyTone(12);
     // Low rates fill the bit reservoir (lame resamples them to MPEG 2, 576 samples a frame).
+    // Without -t the sources open with lame's info frame, except at 48 kbit/s mono, where it
+    // does not fit a frame: the demo recitations are made so.
+    // A lead-in longer than the delay field holds plays up to a frame of extra samples. The
+    // decoder restarts only four frames ahead of where a gapless file starts: after a longer
+    // lead-in (deep reservoirs of MPEG 2) the first frame it plays is not yet exact.
     const struct {
         const char *name;
         QStringList lameArgs;
+        qint64 maxExtra;
+        qint64 settle;
     } kinds[] = {
-        {"cbr", {"-b", "128"}},
-        {"vbr", {"-V", "4"}},
-        {"cbr_low", {"-b", "32"}},
-        {"abr_low", {"--abr", "40"}},
-        {"cbr_id3v2", {"-b", "64", "--id3v2-only", "--tt", "Source", "--pad-id3v2-size", "4000"}},
-        {"vbr_id3v2", {"-V", "2", "--add-id3v2", "--tt", "Source"}},
-        {"cbr_low_id3v2", {"-b", "32", "--add-id3v2", "--tt", "Source"}},
-        {"vbr_low_id3v2", {"-V", "9", "--add-id3v2", "--tt", "Source"}},
+        {"cbr", {"-b", "128"}, 0, 0},
+        {"cbr_untagged", {"-b", "128", "-t"}, 0, 0},
+        {"vbr", {"-V", "4"}, 1152, 0},
+        {"speech", {"-b", "48", "-m", "m", "--resample", "22.05"}, 0, 0},
+        {"abr_low", {"--abr", "40"}, 0, 0},
+        {"cbr_id3v2",
+         {"-b", "64", "--id3v2-only", "--tt", "Source", "--pad-id3v2-size", "4000"},
+         1152,
+         0},
+        {"vbr_low_id3v2", {"-V", "9", "--add-id3v2", "--tt", "Source"}, 576, 576},
     };
     for (const auto &kind : kinds) {
         SCOPED_TRACE(kind.name);
@@ -101,81 +80,146 @@ TEST(Mp3Cut, RangeDecodesToTheSourceSamplesFromTheStartFrameOn) {
         const QByteArray sourceBytes = readFileBytes(source);
         const std::vector<qint16> sourcePcm = decodeAll(stream);
 
-        // Every audio frame and none of the source's tags, also when the end lies past the end;
-        // decoded from the first frame, frame n starts at sample n * frameSamples.
-        const QString whole = maker.dir() + "/" + kind.name + "-whole.mp3";
-        const QString past = maker.dir() + "/" + kind.name + "-past.mp3";
-        ASSERT_TRUE(CutMp3Range(source, frames, 0, frames.lengthMs(), whole, Id3v1Tag()).ok());
-        ASSERT_TRUE(CutMp3Range(source, frames, 0, 999999, past, Id3v1Tag()).ok());
-        const QByteArray wholeBytes = readFileBytes(whole);
-        EXPECT_EQ(readFileBytes(past), wholeBytes);
-        EXPECT_FALSE(wholeBytes.startsWith("ID3"));
-        EXPECT_FALSE(wholeBytes.chopped(128).right(128).startsWith("TAG"));
-        Mp3Stream wholeStream;
-        ASSERT_TRUE(wholeStream.open(whole));
-        EXPECT_EQ(wholeStream.frameCount(), stream.frameCount());
-        const qint64 codecDelay = offsetOf(sourcePcm, decodeAll(wholeStream), 4 * kFrameSamples);
-        ASSERT_GE(codecDelay, 0) << "the source's frames do not decode as the source";
-
-        for (const qint32 startMs : {2345, 5000, 7001}) {
+        for (const auto &[startMs, endMs] : {std::pair{30, 1500}, {5000, 9000}, {7001, 99999}}) {
             SCOPED_TRACE(startMs);
-            const qint32 endMs = startMs + 3210;
             const QString target = maker.dir() + "/" + kind.name + "-cut.mp3";
             Id3v1Tag tag;
             tag.title = "Cut";
             const Mp3CutResult cut = CutMp3Range(source, frames, startMs, endMs, target, tag);
             ASSERT_TRUE(cut.ok()) << cut.error.toStdString();
 
-            // Frames only: no leading tag, no info frame, and the 128-byte tag at the end.
+            // An info frame, the source's frames lead..last, a few before the start frame, and
+            // the 128-byte tag.
             const QByteArray bytes = readFileBytes(target);
-            ASSERT_EQ(bytes.size(), cut.audioBytes + 128);
-            EXPECT_FALSE(bytes.left(200).contains("Xing") || bytes.left(200).contains("Info"));
+            ASSERT_GT(cut.infoBytes, 0);
+            ASSERT_EQ(bytes.size(), cut.infoBytes + cut.audioBytes + 128);
             EXPECT_EQ(bytes.right(128), tag.toBytes());
-
-            // The cut is the source's frames lead..last: a few frames before the start frame.
             const qint64 start = stream.frameAt(startMs);
             const qint64 last = stream.frameAt(endMs);
             const qint64 lead =
                 stream.frameStartingAt(stream.frameEndOffset(last) - cut.audioBytes);
             ASSERT_GE(lead, 0) << "the cut does not begin at a frame";
-            EXPECT_EQ(bytes.left(cut.audioBytes),
+            EXPECT_EQ(bytes.mid(cut.infoBytes, cut.audioBytes),
                       sourceBytes.mid(stream.frameOffset(lead), cut.audioBytes));
             const std::optional<MpegHeader> header =
                 parseMpegHeader(sourceBytes.mid(stream.frameOffset(start), 4));
             ASSERT_TRUE(header.has_value());
-            const qint64 frameSamples = header->samplesPerFrame();
-            EXPECT_GE(start - lead, 1);
             EXPECT_LE(start - lead, header->mpeg1 ? 4 : 7);
 
-            // The start time lies in the start frame, and from that frame's first sample to the
-            // end of the cut the samples are the source's. The decoder's synthesis filter rounds
-            // by the phase it has reached, so a few samples may be off by one step.
-            const qint64 startSample = stream.msToSample(startMs);
-            const qint64 frameStart = start * frameSamples - codecDelay;
-            EXPECT_LE(frameStart, startSample);
-            EXPECT_GT(frameStart + frameSamples, startSample);
+            // The gapless decode is the source's decode of the range, sample for sample; the
+            // synthesis filter rounds by the phase it has reached, so a few are one step off.
             Mp3Stream cutStream;
             ASSERT_TRUE(cutStream.open(target)) << cutStream.errorString().toStdString();
-            const std::vector<qint16> cutPcm = decodeAll(cutStream);
-            ASSERT_EQ(qint64(cutPcm.size()) / 2, (last + 1 - lead) * frameSamples);
-            EXPECT_GT((last + 1) * frameSamples - codecDelay, stream.msToSample(endMs));
-            const qint64 shift = 2 * (lead * frameSamples - codecDelay);
-            qint64 compared = 0;
-            qint64 offByOne = 0;
-            for (qint64 i = 2 * (start - lead) * frameSamples; i < qint64(cutPcm.size()); ++i) {
-                if (i + shift < 0 || i + shift >= qint64(sourcePcm.size())) {
-                    continue;
-                }
-                const int got = cutPcm[size_t(i)];
-                const int want = sourcePcm[size_t(i + shift)];
-                ASSERT_LE(std::abs(got - want), 1) << "sample " << i / 2 << " of the cut";
-                ++compared;
-                offByOne += got != want;
-            }
-            EXPECT_GT(compared, 2 * stream.msToSample(3000));
-            EXPECT_LT(offByOne * 1000, compared) << offByOne << " samples one step off";
+            const qint64 first = stream.msToSample(startMs);
+            const qint64 end = stream.msToSample(std::min<qint64>(endMs, stream.lengthMs()));
+            const ClipMatch match = matchClip(decodeAll(cutStream), sourcePcm, first, end);
+            EXPECT_GE(match.extra, 0);
+            EXPECT_LE(match.extra, kind.maxExtra);
+            EXPECT_LT(match.lastMismatch, kind.settle) << match.mismatched << " samples differ";
+            EXPECT_LT(match.offByOne * 1000, end - first) << match.offByOne << " one step off";
         }
     }
+}
+
+TEST(Mp3Cut, InfoFrameDescribesTheCut) {
+    VARNELO_SKIP_WITHOUT_LAME();
+    Mp3Maker maker;
+    const Pcm pcm = noisyTone(6);
+    for (const auto &[name, lameArgs, vbr] :
+         {std::tuple{"cbr", QStringList{"-b", "128"}, false},
+          std::tuple{"vbr", QStringList{"-V", "2"}, true},
+          std::tuple{"speech", QStringList{"-b", "48", "-m", "m", "--resample", "22.05"}, false}}) {
+        SCOPED_TRACE(name);
+        const QString source = maker.make(name, pcm, lameArgs);
+        ASSERT_FALSE(source.isEmpty());
+        Mp3Stream stream;
+        ASSERT_TRUE(stream.open(source));
+        const QByteArray sourceBytes = readFileBytes(source);
+        const QByteArray audioHeader = sourceBytes.mid(stream.frameOffset(0), 4);
+        const std::optional<MpegHeader> audio = parseMpegHeader(audioHeader);
+        ASSERT_TRUE(audio.has_value());
+
+        const QString target = maker.dir() + "/cut.mp3";
+        const Mp3CutResult cut =
+            CutMp3Range(source, StreamFrameLocator(stream), 1000, 4000, target, Id3v1Tag());
+        ASSERT_TRUE(cut.ok()) << cut.error.toStdString();
+        const QByteArray bytes = readFileBytes(target);
+        const QByteArray frame = bytes.left(cut.infoBytes);
+
+        // A frame of the audio's version, layer, rate and channel mode, without CRC.
+        const std::optional<MpegHeader> header = parseMpegHeader(frame);
+        ASSERT_TRUE(header.has_value());
+        EXPECT_EQ(header->frameBytes, cut.infoBytes);
+        EXPECT_EQ(header->mpeg1, audio->mpeg1);
+        EXPECT_EQ(header->layer, 3);
+        EXPECT_EQ(header->sampleRate, audio->sampleRate);
+        EXPECT_EQ(quint8(frame[3]) >> 6, quint8(audioHeader[3]) >> 6);
+        EXPECT_FALSE(header->crc);
+        EXPECT_TRUE(isInfoFrame(*header, frame));
+
+        const std::optional<InfoTag> info = readInfoTag(frame);
+        ASSERT_TRUE(info.has_value());
+        EXPECT_EQ(info->vbr, vbr);
+        Mp3Stream cutStream;
+        ASSERT_TRUE(cutStream.open(target));
+        EXPECT_EQ(info->frames, cutStream.frameCount());
+        EXPECT_EQ(info->bytes, bytes.size() - 128);
+        const qint64 spf = audio->samplesPerFrame();
+        EXPECT_EQ(info->frames * spf - info->delay - info->padding,
+                  stream.msToSample(4000) - stream.msToSample(1000));
+        EXPECT_LT(info->delay, kMaxGapSamples);
+        EXPECT_GE(info->padding, kDecoderDelaySamples);
+        EXPECT_LT(info->padding, spf + kDecoderDelaySamples);
+
+        // Music length and CRC of the audio, then the tag's CRC of every byte before it.
+        ASSERT_EQ(info->lame.size(), kLameTagBytes);
+        EXPECT_TRUE(info->lame.startsWith("LAME"));
+        const QByteArray lame = info->lame;
+        const auto be = [&lame](int at, int size) {
+            quint32 v = 0;
+            for (int i = 0; i < size; ++i) {
+                v = v << 8 | quint8(lame[at + i]);
+            }
+            return v;
+        };
+        EXPECT_EQ(be(28, 4), quint32(info->bytes));
+        EXPECT_EQ(be(32, 2), crc16(bytes.constData() + cut.infoBytes, cut.audioBytes));
+        const qsizetype lameAt = frame.indexOf(lame);
+        EXPECT_EQ(be(34, 2), crc16(frame.constData(), lameAt + 34));
+    }
+}
+
+TEST(InfoFrame, ReadsTheTagLameWrites) {
+    VARNELO_SKIP_WITHOUT_LAME();
+    Mp3Maker maker;
+    const Pcm pcm = noisyTone(2);
+    for (const auto &[name, lameArgs] : {std::pair{"stereo", QStringList{"-b", "128", "-m", "j"}},
+                                         std::pair{"mono2", QStringList{"-V", "9"}}}) {
+        SCOPED_TRACE(name);
+        const QByteArray bytes = readFileBytes(maker.make(name, pcm, lameArgs));
+        const std::optional<MpegHeader> header = parseMpegHeader(bytes);
+        ASSERT_TRUE(header.has_value());
+        const QByteArray frame = bytes.left(header->frameBytes);
+        const std::optional<InfoTag> tag = readInfoTag(frame);
+        ASSERT_TRUE(tag.has_value());
+        EXPECT_EQ(tag->delay, 576);
+        EXPECT_EQ(tag->frames * header->samplesPerFrame() - tag->delay - tag->padding,
+                  pcm.frames() * header->sampleRate / pcm.rate);
+        EXPECT_EQ(tag->leadingSamples(), 576 + kDecoderDelaySamples);
+        EXPECT_EQ(tag->bytes, bytes.size());
+        // lame's own checksums: of the music after the frame, and of the frame up to the tag's.
+        const qsizetype lameAt = frame.indexOf(tag->lame);
+        const auto stored = [&frame](qsizetype at) {
+            return quint16(quint8(frame[at]) << 8 | quint8(frame[at + 1]));
+        };
+        EXPECT_EQ(stored(lameAt + 32),
+                  crc16(bytes.constData() + frame.size(), bytes.size() - frame.size()));
+        EXPECT_EQ(stored(lameAt + 34), crc16(frame.constData(), lameAt + 34));
+    }
+    // A frame count is what makes the tag count for gapless decoders.
+    InfoTag countless;
+    countless.delay = 576;
+    EXPECT_EQ(countless.leadingSamples(), 0);
 }
 
 TEST(Mp3Cut, DoubtfulEarlierFramesGiveNoLeadIn) {
@@ -219,6 +263,26 @@ TEST(Mp3Cut, DoubtfulEarlierFramesGiveNoLeadIn) {
     };
     for (const auto &before : doubtful)
         EXPECT_EQ(cutBytes(source, DoubtfulFrames(frames, before)), bare);
+
+    // Without frame numbers no delay can be told, nor for an empty range: the frames alone.
+    const auto unnumbered = [&frames](qint64 begin) {
+        std::optional<FrameSpan> span = frames.frameBefore(begin);
+        if (span) {
+            span->number = -1;
+        }
+        return span;
+    };
+    for (const qint32 endOfRange : {endMs, startMs}) {
+        const Mp3CutResult cut =
+            endOfRange == startMs
+                ? CutMp3Range(source, frames, startMs, startMs, target, Id3v1Tag())
+                : CutMp3Range(source, DoubtfulFrames(frames, unnumbered), startMs, endMs, target,
+                              Id3v1Tag());
+        ASSERT_TRUE(cut.ok());
+        EXPECT_EQ(cut.infoBytes, 0);
+        EXPECT_GT(cut.audioBytes, stream.frameEndOffsetAt(endOfRange) - start);
+        EXPECT_EQ(readFileBytes(target).size(), cut.audioBytes + 128);
+    }
 }
 
 TEST(MpegHeader, ReadsLayoutAndRefusesJunk) {

@@ -61,6 +61,20 @@ Pcm tone(int rate, int channels, qint64 frames, double freq, double amplitude) {
     return bursts(rate, channels, frames, {0}, frames, freq, amplitude);
 }
 
+Pcm noisyTone(int seconds) {
+    Pcm pcm;
+    pcm.channels = 1;
+    pcm.samples.resize(size_t(pcm.rate) * seconds);
+    quint32 seed = 12345;
+    for (size_t i = 0; i < pcm.samples.size(); ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        const double noise = (int(seed >> 16) - 32768) / 32768.0;
+        pcm.samples[i] = qint16(std::lround(
+            9000 * std::sin(2 * std::numbers::pi * 440 * double(i) / pcm.rate) + 3000 * noise));
+    }
+    return pcm;
+}
+
 bool Mp3Maker::lameAvailable() {
     QProcess lame;
     lame.start(QStringLiteral("lame"), {QStringLiteral("--version")});
@@ -99,6 +113,45 @@ std::vector<qint16> decodeAll(Mp3Stream &stream) {
     stream.seekSample(0);
     pcm.resize(size_t(stream.read(pcm.data(), room)) * Mp3Stream::kChannels);
     return pcm;
+}
+
+ClipMatch matchClip(const std::vector<qint16> &clip, const std::vector<qint16> &source,
+                    qint64 first, qint64 end) {
+    const qint64 clipPairs = qint64(clip.size()) / 2;
+    ClipMatch match;
+    match.extra = clipPairs - (end - first);
+    for (qint64 i = 0; i < end - first; ++i) {
+        const qint64 at = match.extra + i;
+        if (at < 0 || at >= clipPairs || first + i < 0 ||
+            2 * (first + i) + 1 >= qint64(source.size())) {
+            ++match.mismatched;
+            match.lastMismatch = i;
+            continue;
+        }
+        int worst = 0;
+        for (int c = 0; c < 2; ++c) {
+            worst = std::max(
+                worst, std::abs(clip[size_t(2 * at + c)] - source[size_t(2 * (first + i) + c)]));
+        }
+        if (worst > 1) {
+            ++match.mismatched;
+            match.lastMismatch = i;
+        }
+        match.offByOne += worst == 1;
+    }
+    return match;
+}
+
+std::optional<ClipMatch> matchClipFile(const QString &clip, const QString &source, qint64 startMs,
+                                       qint64 endMs) {
+    Mp3Stream clipStream;
+    Mp3Stream sourceStream;
+    if (!clipStream.open(clip) || !sourceStream.open(source)) {
+        return std::nullopt;
+    }
+    return matchClip(decodeAll(clipStream), decodeAll(sourceStream),
+                     sourceStream.msToSample(startMs),
+                     sourceStream.msToSample(std::min(endMs, sourceStream.lengthMs())));
 }
 
 double toneLevelDb(const qint16 *interleaved, qint64 frames, int channels, int channel, int rate,

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <optional>
 #include <vector>
 
 namespace varnelo {
@@ -27,6 +28,8 @@ Pcm bursts(int rate, int channels, qint64 frames, const std::vector<qint64> &sta
            qint64 burstSamples, double freq, double amplitude);
 // A steady sine on every channel.
 Pcm tone(int rate, int channels, qint64 frames, double freq, double amplitude);
+// Mono 44.1 kHz: a tone with deterministic noise, so that every stretch of samples occurs once.
+Pcm noisyTone(int seconds);
 
 // Makes MP3 files with the lame command in a directory of its own, removed at the end.
 class Mp3Maker {
@@ -47,6 +50,24 @@ private:
 // length would show.
 std::vector<qint16> decodeAll(Mp3Stream &stream);
 
+// How the decode of a clip compares with the stereo pairs first..end of a source's decode: the
+// clip's pairs beyond that stretch in front of it, and over the stretch (aligned at its end past
+// those) the pairs missing or more than one step off, the last of them (-1 for none) and the
+// pairs exactly one step off.
+struct ClipMatch {
+    qint64 extra = 0;
+    qint64 mismatched = 0;
+    qint64 lastMismatch = -1;
+    qint64 offByOne = 0;
+};
+ClipMatch matchClip(const std::vector<qint16> &clip, const std::vector<qint16> &source,
+                    qint64 first, qint64 end);
+
+// matchClip of the decode of the file clip against the decode of the file source from startMs to
+// endMs (cut to its length); nullopt when either does not open.
+std::optional<ClipMatch> matchClipFile(const QString &clip, const QString &source, qint64 startMs,
+                                       qint64 endMs);
+
 // Level in dB of full scale of a sine of freq Hz in one channel of interleaved PCM (Goertzel).
 double toneLevelDb(const qint16 *interleaved, qint64 frames, int channels, int channel, int rate,
                    double freq);
@@ -60,7 +81,12 @@ void runEventsFor(int ms);
 
 }  // namespace varnelo::test
 
+// Skips a test that needs lame when it is missing, but fails it on CI (the CI environment
+// variable set), which installs lame.
 #define VARNELO_SKIP_WITHOUT_LAME()                                             \
     if (!varnelo::test::Mp3Maker::lameAvailable()) {                            \
+        if (qEnvironmentVariableIsSet("CI")) {                                  \
+            FAIL() << "the lame encoder is not installed: CI must install it";  \
+        }                                                                       \
         GTEST_SKIP() << "the lame encoder is not installed: no test MP3 files"; \
     }

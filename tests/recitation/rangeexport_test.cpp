@@ -64,11 +64,25 @@ struct ExportFixture : ::testing::Test {
 
     RangeExportOutcome run() {
         RangeExport exporter(dialogs, dialogs, [this] { ++stops; });
-        return exporter.cmdRangeToMP3(request, frames);
+        const RangeExportOutcome outcome = exporter.cmdRangeToMP3(request, frames);
+        detail = exporter.failureDetail();
+        return outcome;
+    }
+
+    // The export failed for the reason given: other failures must not pass for it.
+    ::testing::AssertionResult failsFor(const char *reason) {
+        if (run() != RangeExportOutcome::Failed) {
+            return ::testing::AssertionFailure() << "not failed";
+        }
+        if (!detail.contains(QLatin1String(reason))) {
+            return ::testing::AssertionFailure() << "failed for: " << detail.toStdString();
+        }
+        return ::testing::AssertionSuccess();
     }
 
     QTemporaryDir dir;
     QString source;
+    QString detail;
     RangeExportRequest request;
     ScriptedDialogs dialogs;
     FakeFrames frames;
@@ -163,21 +177,21 @@ TEST_F(ExportFixture, FailuresKeepTheExistingFile) {
 
     // The source is shorter than its frame index says.
     QFile::resize(source, FakeFrames::kHeader + 10 * FakeFrames::kFrame);
-    EXPECT_EQ(run(), RangeExportOutcome::Failed);
+    EXPECT_TRUE(failsFor("shorter than its frame index"));
     EXPECT_EQ(dialogs.shown.mid(1), errorOnly);
     EXPECT_EQ(readFileBytes(existing), "old");
 
     // Missing source, times outside the file, reversed times, verse index beyond the table.
     request.Mp3FilePath = dir.filePath("missing.mp3");
-    EXPECT_EQ(run(), RangeExportOutcome::Failed);
+    EXPECT_TRUE(failsFor("missing.mp3"));
     request.Mp3FilePath = source;
     ASSERT_TRUE(writeFileBytes(source, sourceBytes()));
     request.verseTimes[1].start = 99999;
-    EXPECT_EQ(run(), RangeExportOutcome::Failed);
+    EXPECT_TRUE(failsFor("99999..2380 ms is not within"));
     request.verseTimes[1].start = 3000;
-    EXPECT_EQ(run(), RangeExportOutcome::Failed);
+    EXPECT_TRUE(failsFor("3000..2380 ms is not within"));
     request.RE = 10;
-    EXPECT_EQ(run(), RangeExportOutcome::Failed);
+    EXPECT_TRUE(failsFor("verse index 1..10 outside the sura's 10 verses"));
     EXPECT_EQ(readFileBytes(existing), "old");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "no temporary file is left";
 
@@ -185,12 +199,12 @@ TEST_F(ExportFixture, FailuresKeepTheExistingFile) {
     request.RE = 5;
     request.verseTimes[1].start = 450;
     dialogs.chosenPath = source;
-    EXPECT_EQ(run(), RangeExportOutcome::Failed);
+    EXPECT_TRUE(failsFor("own recitation file"));
     EXPECT_EQ(readFileBytes(source), sourceBytes());
 
     // The target cannot be written: its folder does not exist.
     dialogs.chosenPath = dir.filePath("no/such/folder/x.mp3");
     dialogs.shown.clear();
-    EXPECT_EQ(run(), RangeExportOutcome::Failed);
+    EXPECT_TRUE(failsFor("no/such/folder/x.mp3"));
     EXPECT_EQ(dialogs.shown, errorOnly);
 }

@@ -49,6 +49,48 @@ TEST(VarneloCut, WritesTheSameCutAsTheExport) {
     EXPECT_EQ(defaults.mid(63, 30).trimmed(), "Quran");
 }
 
+TEST(VarneloCut, SavedRangePlaysExactlyTheRange) {
+    VARNELO_SKIP_WITHOUT_LAME();
+    Mp3Maker maker;
+    const Pcm pcm = noisyTone(12);
+    // At -V 4 the lead-in may need more delay than the tag holds: at most a frame plays early.
+    for (const auto &[name, lameArgs, maxExtra] :
+         {std::tuple{"cbr", QStringList{"-b", "128"}, 0},
+          std::tuple{"id3v2", QStringList{"-b", "128", "--add-id3v2", "--pad-id3v2-size", "3000"},
+                     0},
+          std::tuple{"vbr", QStringList{"-V", "4"}, 1152}}) {
+        SCOPED_TRACE(name);
+        const QString source = maker.make(name, pcm, lameArgs);
+        ASSERT_FALSE(source.isEmpty());
+        const QString out = maker.dir() + "/range.mp3";
+        const ToolRun run = cut({source, "5000", "9000", out});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const std::optional<ClipMatch> match = matchClipFile(out, source, 5000, 9000);
+        ASSERT_TRUE(match.has_value());
+        EXPECT_GE(match->extra, 0);
+        EXPECT_LE(match->extra, maxExtra);
+        EXPECT_EQ(match->mismatched, 0);
+        EXPECT_LT(match->offByOne, 4 * 441) << "more than 1% of the samples one step off";
+    }
+}
+
+// FFmpeg reads the same tag; it is not a build dependency, so the check runs only where it is.
+TEST(VarneloCut, OtherGaplessDecoderPlaysTheRange) {
+    VARNELO_SKIP_WITHOUT_LAME();
+    if (runTool("ffmpeg", {"-version"}).exitCode != 0) {
+        GTEST_SKIP() << "ffmpeg is not installed";
+    }
+    Mp3Maker maker;
+    const QString source = maker.make("s", noisyTone(12), {"-b", "128"});
+    ASSERT_FALSE(source.isEmpty());
+    const QString out = maker.dir() + "/range.mp3";
+    ASSERT_EQ(cut({source, "5000", "9000", out}).exitCode, 0);
+    const ToolRun decoded =
+        runTool("ffmpeg", {"-v", "error", "-i", out, "-f", "s16le", "-ac", "1", "-"});
+    ASSERT_EQ(decoded.exitCode, 0) << decoded.err.toStdString();
+    EXPECT_NEAR(decoded.out.size() / 2, 4 * 44100, 2);
+}
+
 TEST(VarneloCut, BadInputFailsClearly) {
     VARNELO_SKIP_WITHOUT_LAME();
     Mp3Maker maker;
