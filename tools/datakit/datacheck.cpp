@@ -224,7 +224,7 @@ CheckReport checkProgramFolder(const QString &dirPath, const SpeechTools &tools)
     for (const QString &name : mp3.entryList({QStringLiteral("*.mp3")}, QDir::Files, QDir::Name)) {
         const int sura = name.left(3).toInt();
         QString error;
-        const qint64 length = decodedLengthMs(mp3.filePath(name), tools, &error);
+        const qint64 length = decodedMp3(mp3.filePath(name), tools, &error).lengthMs();
         const qint32 lastEnd = timings.value(sura).isEmpty() ? -1 : timings[sura].last().end;
         (length >= 0 && lastEnd >= 0 && length >= lastEnd)
             ? c.ok(QStringLiteral("mp3/%1: decodes to %2 ms, last verse ends at %3 ms")
