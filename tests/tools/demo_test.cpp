@@ -15,7 +15,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QStandardPaths>
 
 #include <cmath>
 
@@ -48,16 +47,6 @@ void writeSourceFiles(const QDir &dir) {
     }
 }
 
-bool speechToolsInstalled() {
-    const SpeechTools tools;
-    for (const QString &program : {tools.espeak, tools.lame, tools.mpg123}) {
-        if (QStandardPaths::findExecutable(program).isEmpty()) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // One demo folder for the whole suite, suras 1 and 112 recited when the speech tools are there.
 class Demo : public testing::Test {
 protected:
@@ -69,7 +58,7 @@ protected:
         s_options.outDir = s_out->path();
         s_options.pageSuras = {66, 112};
         s_options.style = test::smallPageStyle(200, 14);
-        if (speechToolsInstalled()) {
+        if (test::speechToolsInstalled()) {
             s_options.recitedSuras = {1, 112};
         }
         s_error = buildDemo(s_options, [](const QString &line) { s_progress.append(line); });

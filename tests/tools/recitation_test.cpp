@@ -2,11 +2,11 @@
 
 #include "demobuilder.h"
 #include "recitation.h"
-#include "toolrun.h"
+
+#include "datakittestsupport.h"
 
 #include <cstdlib>
 
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 using namespace varnelo;
@@ -51,12 +51,10 @@ TEST(Recitation, SuraListsOfTheDemo) {
 
 // Runs the real speech and MP3 programs when they are installed; they need no sound card.
 TEST(Recitation, SpansLieInsideTheEncodedAudio) {
-    const SpeechTools tools;
-    for (const QString &program : {tools.espeak, tools.lame, tools.mpg123}) {
-        if (QStandardPaths::findExecutable(program).isEmpty()) {
-            GTEST_SKIP() << program.toStdString() << " is not installed";
-        }
+    if (!test::speechToolsInstalled()) {
+        GTEST_SKIP() << "espeak-ng, lame or mpg123 is not installed";
     }
+    const SpeechTools tools;
     QTemporaryDir dir;
     const QStringList verses = {QString::fromUtf8("قُلۡ هُوَ ٱللَّهُ أَحَدٌ"),
                                 QString::fromUtf8("ٱللَّهُ ٱلصَّمَدُ")};
