@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "archivebuilder.h"
 #include "datakittestsupport.h"
+#include "timingsbuilder.h"
 #include "toolrun.h"
 
+using namespace varnelo;
 using namespace varnelo::test;
 
 namespace {
@@ -54,10 +57,28 @@ TEST(DatakitCommand, GoodInputsMakeArchives) {
                 ini.contains("ButtonCaption=Mine") && ini.contains("Updated=today"));
     EXPECT_EQ(extracted(dir.filePath("t.dat"), "112.txt", dir), "a\nb\nc\nd");
 
-    const QString csv = writeFile(
-        dir.filePath("t.csv"), "112,0,0,10\n112,1,10,20\n112,2,20,30\n112,3,30,40\n112,4,40,50\n");
+    // Spoken ends get the player's 200 ms lead, as far as the next verse allows; stored ends
+    // are kept as they are.
+    const QString csv = writeFile(dir.filePath("t.csv"),
+                                  "112,0,0,10\n112,1,500,600\n112,2,650,"
+                                  "700\n112,3,1000,1100\n112,4,2000,2500\n");
+    const auto storedEnds = [&] {
+        QList<qint32> ends;
+        const ArchiveContents pos = readArchive(dir.filePath("pos.dat"));
+        for (const VerseSpan &span : spansOfPosMember(pos.members.value(0).stored)) {
+            ends.append(span.end);
+        }
+        return ends;
+    };
     run = datakit({"timings", csv, dir.filePath("pos.dat")});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(storedEnds(), (QList<qint32>{210, 650, 900, 1300, 2700}));
+    EXPECT_TRUE(run.err.contains("warning: sura 112 verse index 1 (verse 1): only 50 ms"))
+        << run.err.toStdString();
+    run = datakit({"timings", csv, dir.filePath("pos.dat"), "--stored-ends"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(storedEnds(), (QList<qint32>{10, 600, 700, 1100, 2500}));
+    EXPECT_FALSE(run.err.contains("warning")) << run.err.toStdString();
     run = datakit({"about", dir.path()});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(QFile::exists(dir.filePath("u.dat")) && QFile::exists(dir.filePath("main1.dat")));

@@ -3,11 +3,13 @@
 #include <QByteArray>
 #include <QFile>
 #include <QGuiApplication>
+#include <QStandardPaths>
 #include <QString>
 #include <QTemporaryDir>
 
 #include "data/archive.h"
 #include "pagerenderer.h"
+#include "recitation.h"
 #include "toolrun.h"
 
 namespace varnelo::test {
@@ -45,6 +47,17 @@ inline QByteArray extracted(const QString &archive, const QString &member,
     QFile f(r.path);
     f.open(QIODevice::ReadOnly);
     return f.readAll();
+}
+
+// Whether the speech and MP3 programs a recitation is made with are installed.
+inline bool speechToolsInstalled() {
+    const SpeechTools tools;
+    for (const QString &program : {tools.espeak, tools.lame, tools.mpg123}) {
+        if (QStandardPaths::findExecutable(program).isEmpty()) {
+            return false;
+        }
+    }
+    return true;
 }
 
 inline QByteArray fileBytes(const QString &path) {

@@ -81,3 +81,27 @@ TEST(Timings, SpanCheckWantsCountAndIncreasingTimes) {
     spans[3] = {29, 40};
     EXPECT_EQ(checkSpans(112, spans), "sura 112 verse index 3: times 29-40 do not increase");
 }
+
+TEST(Timings, StoredEndsLieTheLeadPastTheSpokenEnds) {
+    // Verse index 1 is followed by a pause of only 100 ms, the last verse by 100 ms of file.
+    const QList<VerseSpan> spoken = {
+        {0, 700}, {1000, 1700}, {1800, 2500}, {3000, 3600}, {4000, 4800}};
+    StoredSpans stored = storedSpansOf(112, spoken, 4900);
+    EXPECT_EQ(stored.spans,
+              (QList<VerseSpan>{{0, 900}, {1000, 1800}, {1800, 2700}, {3000, 3800}, {4000, 4900}}));
+    EXPECT_EQ(checkSpans(112, stored.spans), QString());
+    EXPECT_EQ(stored.warnings,
+              (QStringList{"sura 112 verse index 1 (verse 1): only 100 ms from its spoken end to "
+                           "the next verse's start, so verse mode cuts the last 100 ms of its "
+                           "speech",
+                           "sura 112 verse index 4 (verse 4): only 100 ms from its spoken end to "
+                           "the end of the file, so verse mode cuts the last 100 ms of its "
+                           "speech"}));
+    // Without a known length the last end moves the whole lead; a file shorter than the speech
+    // never shortens a verse.
+    EXPECT_EQ(storedSpansOf(112, spoken).spans.last(), (VerseSpan{4000, 5000}));
+    EXPECT_EQ(storedSpansOf(112, spoken, 4700).spans.last(), (VerseSpan{4000, 4800}));
+
+    EXPECT_EQ(verseName(1, 0), "sura 1 verse index 0 (verse 1)");
+    EXPECT_EQ(verseName(2, 0), "sura 2 verse index 0 (the opening formula)");
+}

@@ -11,6 +11,9 @@
 #include <QFile>
 #include <QtEndian>
 
+#include <algorithm>
+#include <cmath>
+
 namespace varnelo {
 
 namespace {
@@ -57,6 +60,67 @@ int partVerses(int sura, const QString &letter) {
         }
     }
     return letter.isEmpty() ? verseCountOf(sura) : -1;
+}
+
+// Level of a 20 ms block that counts as speech. In the demo's recitations the loudest block of a
+// verse's last 200 ms measures RMS 3,300-5,200 (2,000-3,100 over the whole 200 ms), and still
+// 380-3,300 when only the last 30 ms of speech fall in the window; the silence after a verse
+// decodes to RMS 15 at most, and the faint sound the speech measurement leaves before its end to
+// 170. 300 (-41 dBFS) lies between, with room for a quiet room's noise.
+constexpr double kSpeechRms = 300;
+constexpr qint64 kBlockMs = 20;
+
+// RMS of the loudest 20 ms block of the mono samples in fromMs..toMs, clipped to the audio.
+double loudestBlockRms(const Pcm &pcm, qint64 fromMs, qint64 toMs) {
+    const auto *s = reinterpret_cast<const qint16 *>(pcm.samples.constData());
+    const auto sampleAt = [&](qint64 ms) {
+        return std::clamp<qsizetype>(ms * pcm.rate / 1000, 0, pcm.frames());
+    };
+    double loudest = 0;
+    for (qint64 ms = fromMs; ms < toMs; ms += kBlockMs) {
+        const qsizetype from = sampleAt(ms);
+        const qsizetype to = sampleAt(qMin(ms + kBlockMs, toMs));
+        double sum = 0;
+        for (qsizetype i = from; i < to; ++i) {
+            sum += double(s[i]) * s[i];
+        }
+        if (to > from) {
+            loudest = qMax(loudest, std::sqrt(sum / double(to - from)));
+        }
+    }
+    return loudest;
+}
+
+// Verses whose speech goes on in the last kStoredEndLead ms before their stored end: there the
+// player would stop them, or step on, while the reciter is still speaking.
+void checkVerseEnds(Checker &c, const QString &name, int sura, const QList<VerseSpan> &spans,
+                    const Pcm &pcm) {
+    QStringList late;
+    for (qsizetype k = 0; k < spans.size(); ++k) {
+        const double rms = loudestBlockRms(pcm, spans[k].end - kStoredEndLead, spans[k].end);
+        if (rms > kSpeechRms) {
+            late.append(QStringLiteral("%1 (RMS %2 within %3 ms before its end at %4 ms)")
+                            .arg(verseName(sura, int(k)))
+                            .arg(qRound(rms))
+                            .arg(kStoredEndLead)
+                            .arg(spans[k].end));
+        }
+    }
+    if (late.isEmpty()) {
+        c.ok(QStringLiteral("mp3/%1: %2 verses end %3 ms after their speech")
+                 .arg(name)
+                 .arg(spans.size())
+                 .arg(kStoredEndLead));
+        return;
+    }
+    const qsizetype shown = qMin<qsizetype>(late.size(), 3);
+    c.fail(QStringLiteral("mp3/%1: %2 verse(s) end before their speech does (ends must lie %3 ms "
+                          "after the spoken end): %4%5")
+               .arg(name)
+               .arg(late.size())
+               .arg(kStoredEndLead)
+               .arg(late.mid(0, shown).join(u", "))
+               .arg(late.size() > shown ? QStringLiteral(", ...") : QString()));
 }
 
 bool wordRecordsParse(const QByteArray &bytes) {
@@ -224,7 +288,8 @@ CheckReport checkProgramFolder(const QString &dirPath, const SpeechTools &tools)
     for (const QString &name : mp3.entryList({QStringLiteral("*.mp3")}, QDir::Files, QDir::Name)) {
         const int sura = name.left(3).toInt();
         QString error;
-        const qint64 length = decodedLengthMs(mp3.filePath(name), tools, &error);
+        const Pcm pcm = decodedMp3(mp3.filePath(name), tools, &error);
+        const qint64 length = pcm.lengthMs();
         const qint32 lastEnd = timings.value(sura).isEmpty() ? -1 : timings[sura].last().end;
         (length >= 0 && lastEnd >= 0 && length >= lastEnd)
             ? c.ok(QStringLiteral("mp3/%1: decodes to %2 ms, last verse ends at %3 ms")
@@ -236,6 +301,9 @@ CheckReport checkProgramFolder(const QString &dirPath, const SpeechTools &tools)
                          .arg(length)
                          .arg(lastEnd)
                          .arg(error));
+        if (length >= 0 && lastEnd >= 0) {
+            checkVerseEnds(c, name, sura, timings[sura], pcm);
+        }
     }
     return c.report;
 }

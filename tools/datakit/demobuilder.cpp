@@ -211,9 +211,11 @@ QString buildDemo(const DemoOptions &options,
         for (size_t i = next++; i < recitations.size(); i = next++) {
             const int sura = options.recitedSuras[qsizetype(i)];
             const QStringList verseTexts = textsByVerseIndex(sura, arabic.suras[sura], opening);
-            recitations[i] = work.isValid()
-                                 ? reciteVerses(verseTexts, options.speech, work.path())
-                                 : Recitation{{}, {}, 0, QStringLiteral("no temporary folder")};
+            if (work.isValid()) {
+                recitations[i] = reciteVerses(verseTexts, options.speech, work.path());
+            } else {
+                recitations[i].error = QStringLiteral("no temporary folder");
+            }
             if (recitations[i].error.isEmpty()) {
                 QStringList speakable;
                 for (const QString &t : verseTexts) {
@@ -236,7 +238,13 @@ QString buildDemo(const DemoOptions &options,
         if (QString e = writeFile(path, recitations[i].mp3); !e.isEmpty()) {
             return e;
         }
-        spans.insert(sura, recitations[i].spans);
+        // The program's timings put a verse's end the player's lead past its spoken end.
+        const StoredSpans stored =
+            storedSpansOf(sura, recitations[i].spans, recitations[i].lengthMs);
+        for (const QString &w : stored.warnings) {
+            progress(QStringLiteral("warning: %1").arg(w));
+        }
+        spans.insert(sura, stored.spans);
     }
     for (auto it = spans.cbegin(); it != spans.cend(); ++it) {
         if (const QString e = checkSpans(it.key(), *it); !e.isEmpty()) {

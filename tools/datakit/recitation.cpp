@@ -64,6 +64,8 @@ void trimSilence(Pcm &pcm) {
     pcm.samples = pcm.samples.mid(2 * from, 2 * (to - from));
 }
 
+constexpr int kTailMs = 300;
+
 qint32 msOf(qsizetype frames, int rate) {
     return qint32(frames * 1000 / rate);
 }
@@ -186,8 +188,10 @@ Recitation reciteVerses(const QStringList &texts, const SpeechTools &tools,
     if (frames.isEmpty()) {
         return fail(QStringLiteral("no verses to speak"));
     }
-    // A short tail so that the last verse's end lies well inside the encoded stream.
-    whole.samples.append(QByteArray(qsizetype(whole.rate) * 300 / 1000 * 2, '\0'));
+    // A tail of silence so that the last verse's stored end, kStoredEndLead past its spoken end,
+    // lies inside the encoded stream.
+    static_assert(kTailMs > kStoredEndLead);
+    whole.samples.append(QByteArray(qsizetype(whole.rate) * kTailMs / 1000 * 2, '\0'));
 
     const QDir dir(workDir);
     const QString wavPath = dir.filePath(QStringLiteral("speech.wav"));
@@ -210,22 +214,21 @@ Recitation reciteVerses(const QStringList &texts, const SpeechTools &tools,
     mp3File.close();
 
     // Where the decoder puts the first sound tells how far the encoder shifted everything.
-    QByteArray decodedWav;
-    if (!run(tools.mpg123, {"-q", "-m", "-w", "-", mp3Path}, {}, &decodedWav, &error)) {
+    const Pcm decoded = decodedMp3(mp3Path, tools, &error);
+    if (decoded.rate == 0) {
         return fail(error);
     }
-    const Pcm decoded = pcmOfWav(decodedWav);
     const qsizetype before = firstSound(whole);
     const qsizetype after = firstSound(decoded);
     if (decoded.rate != whole.rate || before < 0 || after < 0) {
         return fail(QStringLiteral("the encoded recitation does not decode to the spoken one"));
     }
+    result.lengthMs = qint32(decoded.lengthMs());
     const qsizetype shift = after - before;
     result.encoderOffsetMs = int(shift * 1000 / whole.rate);
     for (const auto &[first, last] : frames) {
-        result.spans.append(
-            {msOf(first + shift, whole.rate),
-             qMin(msOf(last + shift, whole.rate), msOf(decoded.frames(), decoded.rate))});
+        result.spans.append({msOf(first + shift, whole.rate),
+                             qMin(msOf(last + shift, whole.rate), result.lengthMs)});
     }
     QFile::remove(wavPath);
     QFile::remove(mp3Path);
@@ -243,17 +246,16 @@ QList<VerseSpan> estimatedSpans(const QStringList &texts) {
     return spans;
 }
 
-qint64 decodedLengthMs(const QString &mp3Path, const SpeechTools &tools, QString *error) {
+Pcm decodedMp3(const QString &mp3Path, const SpeechTools &tools, QString *error) {
     QByteArray wav;
     if (!run(tools.mpg123, {"-q", "-m", "-w", "-", mp3Path}, {}, &wav, error)) {
-        return -1;
+        return {};
     }
     const Pcm pcm = pcmOfWav(wav);
     if (pcm.rate == 0) {
         *error = QStringLiteral("%1 does not decode").arg(mp3Path);
-        return -1;
     }
-    return pcm.frames() * 1000 / pcm.rate;
+    return pcm;
 }
 
 }  // namespace varnelo

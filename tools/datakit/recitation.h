@@ -31,6 +31,8 @@ struct Pcm {
     QByteArray samples;
     int rate = 0;
     qsizetype frames() const { return samples.size() / 2; }
+    // -1 without audio.
+    qint64 lengthMs() const { return rate > 0 ? frames() * 1000 / rate : -1; }
 };
 // The PCM of a RIFF WAVE file holding mono 16-bit samples; rate 0 when it is not one.
 Pcm pcmOfWav(const QByteArray &wav);
@@ -38,19 +40,21 @@ QByteArray wavOfPcm(const Pcm &pcm);
 
 struct Recitation {
     QByteArray mp3;
-    QList<VerseSpan> spans;   // per verse index, in milliseconds of the decoded MP3
+    QList<VerseSpan> spans;   // per verse index, where it is spoken in the decoded MP3 (ms)
     int encoderOffsetMs = 0;  // where the first sound sits in the MP3 relative to the input
+    qint32 lengthMs = 0;      // of the decoded MP3
     QString error;
 };
 
-// Speaks every text (one per verse index) with a gap between them, encodes the whole as MP3 and
-// measures where each verse lies in the decoded MP3. workDir holds the temporary files.
+// Speaks every text (one per verse index) with a gap between them and a tail of silence longer
+// than kStoredEndLead after the last, encodes the whole as MP3 and measures where each verse is
+// spoken in the decoded MP3. workDir holds the temporary files.
 Recitation reciteVerses(const QStringList &texts, const SpeechTools &tools, const QString &workDir);
 
 // Timings estimated from text length for a sura without audio: increasing, non-overlapping.
 QList<VerseSpan> estimatedSpans(const QStringList &texts);
 
-// Milliseconds of audio in an MP3 file as mpg123 decodes it, or -1 when it does not decode.
-qint64 decodedLengthMs(const QString &mp3Path, const SpeechTools &tools, QString *error);
+// The mono mix of an MP3 file as mpg123 decodes it; rate 0 and error set when it does not decode.
+Pcm decodedMp3(const QString &mp3Path, const SpeechTools &tools, QString *error);
 
 }  // namespace varnelo

@@ -7,7 +7,43 @@
 #include <QFile>
 #include <QtEndian>
 
+#include <algorithm>
+
 namespace varnelo {
+
+QString verseName(int sura, int index) {
+    const QString verse = !hasOpeningEntry(sura) ? QStringLiteral("verse %1").arg(index + 1)
+                          : index == 0           ? QStringLiteral("the opening formula")
+                                                 : QStringLiteral("verse %1").arg(index);
+    return QStringLiteral("sura %1 verse index %2 (%3)").arg(sura).arg(index).arg(verse);
+}
+
+StoredSpans storedSpansOf(int sura, const QList<VerseSpan> &spoken, qint64 lengthMs) {
+    StoredSpans result{spoken, {}};
+    for (qsizetype k = 0; k < spoken.size(); ++k) {
+        qint64 end = qint64(spoken[k].end) + kStoredEndLead;
+        if (k + 1 < spoken.size()) {
+            end = qMin<qint64>(end, spoken[k + 1].start);
+        }
+        if (lengthMs > 0) {
+            end = qMin(end, lengthMs);
+        }
+        // Never shorten a verse: a spoken end already at the limit stays where it is.
+        end = std::clamp<qint64>(end, spoken[k].end, INT32_MAX);
+        result.spans[k].end = qint32(end);
+        if (const qint64 cut = qint64(spoken[k].end) + kStoredEndLead - end; cut > 0) {
+            result.warnings.append(
+                QStringLiteral("%1: only %2 ms from its spoken end to %3, so verse mode cuts the "
+                               "last %4 ms of its speech")
+                    .arg(verseName(sura, int(k)))
+                    .arg(end - spoken[k].end)
+                    .arg(lengthMs > 0 && end >= lengthMs ? QStringLiteral("the end of the file")
+                                                         : QStringLiteral("the next verse's start"))
+                    .arg(cut));
+        }
+    }
+    return result;
+}
 
 QString checkSpans(int sura, const QList<VerseSpan> &spans) {
     if (spans.size() != verseCountOf(sura)) {

@@ -4,7 +4,10 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
+
+#include "recitation/clsfmod.h"
 
 namespace varnelo {
 
@@ -24,6 +27,24 @@ struct TimingTable {
 // Every sura present needs exactly its VerseCounts rows, and each sura's times must increase
 // (start < end <= next start). Errors name the line, or the sura and index when a row is missing.
 TimingTable parseTimingsCsv(const QByteArray &bytes, const QString &sourceName);
+
+// The player stops a verse this long before its stored end, and in range mode steps on when its
+// position, as far ahead of the sound, passes the end: a stored end lies this far past the
+// spoken end.
+inline constexpr qint32 kStoredEndLead = clsFMod::kPositionLead;
+
+struct StoredSpans {
+    QList<VerseSpan> spans;
+    QStringList warnings;  // one per verse whose end could not move the whole lead
+};
+
+// The stored spans of a sura from its spoken ones (increasing): each end moves kStoredEndLead
+// later, but never past the next verse's start, nor past lengthMs when that is above 0. A verse
+// held back so is named in warnings, with the ms of its tail the player will cut.
+StoredSpans storedSpansOf(int sura, const QList<VerseSpan> &spoken, qint64 lengthMs = 0);
+
+// "sura 112 verse index 3 (verse 3)", "sura 2 verse index 0 (the opening formula)".
+QString verseName(int sura, int index);
 
 // Empty when spans are VerseCounts(sura) increasing times, else what is wrong.
 QString checkSpans(int sura, const QList<VerseSpan> &spans);

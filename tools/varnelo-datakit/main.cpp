@@ -22,7 +22,7 @@ namespace {
 const char *const usage =
     "usage: varnelo-datakit COMMAND ...\n"
     "  translation TEXT OUT.dat [options]  translation archive from sura|verse|text lines\n"
-    "  timings CSV POS.dat                 add sura,verse_index,start_ms,end_ms rows to pos.dat\n"
+    "  timings CSV POS.dat [--stored-ends] add sura,verse_index,start_ms,end_ms rows to pos.dat\n"
     "  pages TEXT DATADIR [options]        page images, heights and words of the suras in TEXT\n"
     "  about DATADIR                       main1.dat, u.dat and d.dat\n"
     "  demo OUTDIR [--source DIR] [--suras LIST|all] [--pages LIST|all]\n"
@@ -118,6 +118,12 @@ int translationCommand(const QStringList &args) {
 
 int timingsCommand(const QStringList &args) {
     QCommandLineParser p;
+    const QCommandLineOption storedEnds(
+        "stored-ends", QStringLiteral("The rows' ends already lie %1 ms after the spoken ends: "
+                                      "store them as they are. Without it each end is the spoken "
+                                      "end and gets %1 ms added.")
+                           .arg(kStoredEndLead));
+    p.addOption(storedEnds);
     if (!parse(p, args, 2, QStringLiteral("CSV POS.dat"))) {
         return 2;
     }
@@ -126,9 +132,18 @@ int timingsCommand(const QStringList &args) {
         return failWith(
             QStringLiteral("cannot open %1: %2").arg(csv.fileName(), csv.errorString()));
     }
-    const TimingTable table = parseTimingsCsv(csv.readAll(), csv.fileName());
+    TimingTable table = parseTimingsCsv(csv.readAll(), csv.fileName());
     if (!table.error.isEmpty()) {
         return failWith(table.error);
+    }
+    if (!p.isSet(storedEnds)) {
+        for (auto it = table.suras.begin(); it != table.suras.end(); ++it) {
+            const StoredSpans stored = storedSpansOf(it.key(), *it);
+            for (const QString &w : stored.warnings) {
+                failWith(QStringLiteral("warning: %1").arg(w));
+            }
+            *it = stored.spans;
+        }
     }
     if (const QString e = updatePosArchive(p.positionalArguments()[1], table.suras); !e.isEmpty()) {
         return failWith(e);
