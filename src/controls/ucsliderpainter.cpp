@@ -34,22 +34,16 @@ constexpr std::array<int, 5> kStyleEdges{10, 5, 2, 4, 0};
 // One ring of the edge (outer or inner): top-left and bottom-right colours by raised/sunken.
 void drawRing(QPainter &painter, const QRect &r, int sides, const QColor &topLeft,
               const QColor &bottomRight) {
-    if (sides & kLeft) {
-        painter.setPen(topLeft);
+    painter.setPen(topLeft);
+    if (sides & kLeft)
         painter.drawLine(r.left(), r.top(), r.left(), r.bottom());
-    }
-    if (sides & kTop) {
-        painter.setPen(topLeft);
+    if (sides & kTop)
         painter.drawLine(r.left(), r.top(), r.right(), r.top());
-    }
-    if (sides & kRight) {
-        painter.setPen(bottomRight);
+    painter.setPen(bottomRight);
+    if (sides & kRight)
         painter.drawLine(r.right(), r.top(), r.right(), r.bottom());
-    }
-    if (sides & kBottom) {
-        painter.setPen(bottomRight);
+    if (sides & kBottom)
         painter.drawLine(r.left(), r.bottom(), r.right(), r.bottom());
-    }
 }
 
 void drawEdge(QPainter &painter, const QRect &r, int edge, int sides, const QPalette &palette) {
