@@ -1,0 +1,48 @@
+#include <gtest/gtest.h>
+
+#include "display/clswbproperty.h"
+#include "display/legacyhtml.h"
+
+using namespace varnelo;
+
+TEST(LegacyHtml, PageColoursGetHashAndEverythingElseStays) {
+    clsWBProperty wb;
+    wb.setBackColour(227 + 238 * 256 + 227 * 65536);
+    wb.setForeColour(255);
+    wb.setDisplayText("Say: color = 123456");
+    const QString page = wb.BuildPage();
+    QString expected = page;
+    expected.replace("BGCOLOR = E3EEE3", "BGCOLOR = \"#E3EEE3\"")
+        .replace("COLOR = FF0000>", "COLOR = \"#FF0000\">");
+    EXPECT_EQ(normaliseLegacyHtml(page), expected);
+}
+
+TEST(LegacyHtml, AttributesAreReadOnlyInsideTagsAndOutsideOtherValues) {
+    const auto same = [](const QString &html) { EXPECT_EQ(normaliseLegacyHtml(html), html); };
+    same("<p title='color=123456' class=\"x bgcolor=ABCDEF\">color=123456</p>");
+    same("<font color=red size=3 face=\"Arial\">a</font><font color=#123456>b</font>");
+    same("<td bgcolor=12345>short</td><span color=ABCDEFG>long</span>");
+    same("a < b and 1 <2 <!-- color=123456 -->");
+    // Unfinished markup ends the scan instead of running past the text.
+    same("text <font color=");
+    same("<font color=\"123456");
+    same("<");
+
+    EXPECT_EQ(normaliseLegacyHtml("<td BgColor='abcdef'><FONT color=123456 x>"),
+              "<td BgColor=\"#abcdef\"><FONT color=\"#123456\" x>");
+}
+
+TEST(LegacyHtml, FractionalFontSizesAndPercentagesBecomeSizesQtReads) {
+    EXPECT_EQ(normaliseLegacyHtml("<FONT  SIZE = 2.5 COLOR = 000000>"),
+              "<FONT  SIZE = 2 COLOR = \"#000000\">");
+    EXPECT_EQ(normaliseLegacyHtml("<FONT SIZE = 7><p size=2.5>"), "<FONT SIZE = 7><p size=2.5>");
+    EXPECT_EQ(normaliseLegacyHtml("<style type-\"text/css\"> body{a: 1; font-size: 200%;} "
+                                  "p{FONT-SIZE:12.5%} </STYLE><p>font-size: 50%</p>"),
+              "<style type-\"text/css\"> body{a: 1; font-size: 32px;} p{font-size: 2px} "
+              "</STYLE><p>font-size: 50%</p>");
+    EXPECT_EQ(normaliseLegacyHtml("<span style='font-size:150%; color:red'>x</span>"),
+              "<span style='font-size: 24px; color:red'>x</span>");
+    EXPECT_EQ(normaliseLegacyHtml("<p style=font-size:50%>"), "<p style=\"font-size: 8px\">");
+    // A style block left open is converted to the end of the page.
+    EXPECT_EQ(normaliseLegacyHtml("<style>b{font-size:100%}"), "<style>b{font-size: 16px}");
+}
