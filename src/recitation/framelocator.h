@@ -10,6 +10,7 @@ namespace varnelo {
 struct FrameSpan {
     qint64 begin = 0;
     qint64 end = 0;
+    qint64 number = -1;  // the audio frame's number in the index (0 = first); -1 when unknown
 };
 
 // Maps a time of an MP3 file to the audio frame that holds it.

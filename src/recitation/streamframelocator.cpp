@@ -8,7 +8,7 @@
 namespace varnelo {
 
 qint32 StreamFrameLocator::lengthMs() const {
-    if (!m_stream->isOpen()) {
+    if (!m_stream->waitForIndex()) {
         return 0;
     }
     return qint32(std::min<qint64>(m_stream->lengthMs(), std::numeric_limits<qint32>::max()));
@@ -32,7 +32,7 @@ std::optional<FrameSpan> StreamFrameLocator::frameSpan(qint64 frame) const {
     if (begin < 0 || end <= begin) {
         return std::nullopt;
     }
-    return FrameSpan{begin, end};
+    return FrameSpan{begin, end, frame};
 }
 
 }  // namespace varnelo
