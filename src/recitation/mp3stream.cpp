@@ -49,8 +49,10 @@ qint64 saturatingAdd(qint64 a, qint64 b) {
 qint64 mulDivFloor(qint64 a, qint64 mul, qint64 div) {
     const qint64 whole = divFloor(a, div);
     const qint64 rest = a - whole * div;  // 0 <= rest < div
-    const qint64 scaled = whole > kMax / mul ? kMax : whole < kMin / mul ? kMin : whole * mul;
-    return saturatingAdd(scaled, rest * mul / div);
+    if (whole > kMax / mul || whole < kMin / mul) {
+        return whole > 0 ? kMax : kMin;
+    }
+    return saturatingAdd(whole * mul, rest * mul / div);
 }
 
 static_assert(sizeof(off_t) == sizeof(qint64), "the decoder's index holds 64-bit offsets");

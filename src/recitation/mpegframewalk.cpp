@@ -159,10 +159,6 @@ MpegFrameWalker::MpegFrameWalker(const uchar *data, const MpegStreamStart &start
       m_at(start.firstFrame),
       m_lastEnd(start.firstFrame) {}
 
-bool MpegFrameWalker::confirmed(qint64 at) const {
-    return confirmedHeader(m_data, m_dataEnd, at, m_kind);
-}
-
 qint64 MpegFrameWalker::stop(End why) {
     m_end = why;
     return -1;
@@ -172,24 +168,12 @@ qint64 MpegFrameWalker::next() {
     if (m_end != End::NotYet) {
         return -1;
     }
-    if (m_at + 4 > m_dataEnd) {
-        return stop(End::EndOfData);
-    }
     std::optional<MpegHeader> header = headerAt(m_data, m_dataEnd, m_at);
-    if (header && (be32(m_data + m_at) & kKindMask) != m_kind) {
-        // Another rate, layer or version that holds for the next frame too is a new stream.
-        const qint64 next = m_at + header->frameBytes;
-        if (next == m_dataEnd ||
-            sameKind(m_data, m_dataEnd, next, be32(m_data + m_at) & kKindMask)) {
-            m_changedRate = header->sampleRate;
-            return stop(End::FormatChange);
-        }
-        // A lone header of another kind is still a frame to the decoder.
-    }
     if (!header) {
+        // The decoder takes the first valid header within its resync limit, of whatever kind.
         const qint64 limit = std::min(m_at + kResyncLimit, m_dataEnd);
         qint64 found = m_at + 1;
-        while (found < limit && !(m_data[found] == 0xFF && confirmed(found))) {
+        while (found < limit && !(m_data[found] == 0xFF && headerAt(m_data, m_dataEnd, found))) {
             ++found;
         }
         if (found >= limit) {
@@ -198,12 +182,20 @@ qint64 MpegFrameWalker::next() {
         m_at = found;
         header = headerAt(m_data, m_dataEnd, m_at);
     }
-    if (m_at + header->frameBytes > m_dataEnd) {
+    const quint32 kind = be32(m_data + m_at) & kKindMask;
+    const qint64 next = m_at + header->frameBytes;
+    // Another rate, layer or version that holds for the next frame too is a new stream; a lone
+    // header of another kind is still a frame to the decoder.
+    if (kind != m_kind && (next == m_dataEnd || sameKind(m_data, m_dataEnd, next, kind))) {
+        m_changedRate = header->sampleRate;
+        return stop(End::FormatChange);
+    }
+    if (next > m_dataEnd) {
         return stop(End::EndOfData);  // cut off: the decoder cannot read it either
     }
     const qint64 frame = m_at;
-    m_at += header->frameBytes;
-    m_lastEnd = m_at;
+    m_at = next;
+    m_lastEnd = next;
     return frame;
 }
 

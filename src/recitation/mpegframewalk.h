@@ -34,10 +34,11 @@ struct MpegStreamStart {
 // header or no complete audio frame.
 std::optional<MpegStreamStart> findMpegStreamStart(const uchar *data, qint64 size);
 
-// Walks the audio frames from start.firstFrame. A frame is counted where the previous one ends;
-// after junk the walk resynchronises on a header of the same kind that another one follows,
-// giving up after 1024 bytes of junk as the decoder does. A frame cut off by the end of the data
-// is not counted.
+// Walks the audio frames from start.firstFrame, numbering them exactly as libmpg123 does. A frame
+// is counted where the previous one ends; after junk the walk resumes at the first valid header
+// and gives up after 1024 bytes, as the decoder does. A header of another rate, layer or version
+// that the next header confirms ends the walk (a new stream); a frame cut off by the end of the
+// data is not counted.
 class MpegFrameWalker {
 public:
     enum class End { NotYet, EndOfData, Lost, FormatChange };
@@ -53,7 +54,6 @@ public:
     int changedRate() const { return m_changedRate; }
 
 private:
-    bool confirmed(qint64 at) const;
     qint64 stop(End why);
 
     const uchar *m_data;
