@@ -168,6 +168,18 @@ qint64 MpegFrameWalker::next() {
     if (m_end != End::NotYet) {
         return -1;
     }
+    // Most headers repeat one of the last two (padding on and off): skip parsing them again.
+    if (m_at + 4 <= m_dataEnd) {
+        const quint32 word = be32(m_data + m_at);
+        for (const Seen &seen : m_seen) {
+            if (word == seen.word && m_at + seen.frameBytes <= m_dataEnd) {
+                const qint64 frame = m_at;
+                m_at += seen.frameBytes;
+                m_lastEnd = m_at;
+                return frame;
+            }
+        }
+    }
     std::optional<MpegHeader> header = headerAt(m_data, m_dataEnd, m_at);
     if (!header) {
         // The decoder takes the first valid header within its resync limit, of whatever kind.
@@ -192,6 +204,10 @@ qint64 MpegFrameWalker::next() {
     }
     if (next > m_dataEnd) {
         return stop(End::EndOfData);  // cut off: the decoder cannot read it either
+    }
+    if (kind == m_kind) {
+        m_seen[m_nextSeen] = Seen{be32(m_data + m_at), header->frameBytes};
+        m_nextSeen = 1 - m_nextSeen;
     }
     const qint64 frame = m_at;
     m_at = next;

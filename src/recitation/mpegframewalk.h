@@ -63,6 +63,12 @@ private:
     qint64 m_lastEnd;
     End m_end = End::NotYet;
     int m_changedRate = 0;
+    struct Seen {
+        quint32 word = 0;  // never a header
+        int frameBytes = 0;
+    };
+    Seen m_seen[2];
+    int m_nextSeen = 0;
 };
 
 }  // namespace varnelo

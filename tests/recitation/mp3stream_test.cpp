@@ -321,7 +321,9 @@ TEST(Mp3Stream, IndexNumbersFramesAsTheDecoderDoesForEveryKindOfFile) {
             }
             EXPECT_EQ(stream.warning().isEmpty(), damage != "lost");
             if (damage == "intact") {
-                EXPECT_EQ(announced == length, source.infoFrame) << "known from the info frame";
+                if (source.infoFrame) {
+                    EXPECT_EQ(announced, length) << "known from the info frame at once";
+                }
                 for (size_t i = 0; i < probes.size(); ++i) {
                     EXPECT_EQ(stream.frameOfSample(probes[i]), decoder.frames[i]) << probes[i];
                 }
