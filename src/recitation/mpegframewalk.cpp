@@ -172,7 +172,7 @@ qint64 MpegFrameWalker::next() {
     if (m_at + 4 <= m_dataEnd) {
         const quint32 word = be32(m_data + m_at);
         for (const Seen &seen : m_seen) {
-            if (word == seen.word && m_at + seen.frameBytes <= m_dataEnd) {
+            if (seen.frameBytes > 0 && word == seen.word && m_at + seen.frameBytes <= m_dataEnd) {
                 const qint64 frame = m_at;
                 m_at += seen.frameBytes;
                 m_lastEnd = m_at;

@@ -64,8 +64,8 @@ private:
     End m_end = End::NotYet;
     int m_changedRate = 0;
     struct Seen {
-        quint32 word = 0;  // never a header
-        int frameBytes = 0;
+        quint32 word = 0;
+        int frameBytes = 0;  // 0: an empty slot
     };
     Seen m_seen[2];
     int m_nextSeen = 0;
