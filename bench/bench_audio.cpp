@@ -1,5 +1,5 @@
 // Audio engine costs: decoding with the equalizer on, building the frame index of a 60-minute
-// file, and starting playback from its middle.
+// file, starting playback from its middle, and opening a two-hour file.
 #include <benchmark/benchmark.h>
 
 #include <QDir>
@@ -7,8 +7,12 @@
 #include <QProcess>
 #include <QRandomGenerator>
 
+#include <mpg123.h>
+
+#include <chrono>
 #include <cmath>
 #include <numbers>
+#include <thread>
 #include <vector>
 
 #include "platform/fakeaudiooutput.h"
@@ -80,25 +84,29 @@ QString minuteFile() {
     return mp3;
 }
 
-// Sixty copies of the minute: a 60-minute file made in seconds.
-QString hourFile() {
+// Copies of the minute joined into one long file, made once.
+QString joinedMinutes(int minutes, const char *name) {
     const QString minute = minuteFile();
-    const QString hour = QStringLiteral(VARNELO_BENCH_CACHE "/sixty-minutes.mp3");
-    if (minute.isEmpty() || QFile::exists(hour)) {
-        return minute.isEmpty() ? QString() : hour;
+    const QString joined = QStringLiteral(VARNELO_BENCH_CACHE "/") + QLatin1String(name);
+    if (minute.isEmpty() || QFile::exists(joined)) {
+        return minute.isEmpty() ? QString() : joined;
     }
     QFile in(minute);
-    QFile out(hour + QStringLiteral(".part"));
+    QFile out(joined + QStringLiteral(".part"));
     if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly)) {
         return {};
     }
     const QByteArray bytes = in.readAll();
-    for (int i = 0; i < 60; ++i) {
+    for (int i = 0; i < minutes; ++i) {
         out.write(bytes);
     }
     out.close();
-    QFile::rename(hour + QStringLiteral(".part"), hour);
-    return hour;
+    QFile::rename(joined + QStringLiteral(".part"), joined);
+    return joined;
+}
+
+QString hourFile() {
+    return joinedMinutes(60, "sixty-minutes.mp3");
 }
 
 EqGainTable allBands() {
@@ -173,7 +181,7 @@ void BM_IndexBuild60Minutes(benchmark::State &state) {
     const QString path = hourFile();
     Mp3Stream stream;
     for (auto _ : state) {
-        if (!stream.open(path)) {
+        if (!stream.open(path) || !stream.waitForIndex()) {
             state.SkipWithError("no test file (is lame installed?)");
             return;
         }
@@ -205,5 +213,70 @@ void BM_PlayFromTheMiddle60Minutes(benchmark::State &state) {
     }
 }
 BENCHMARK(BM_PlayFromTheMiddle60Minutes)->Unit(benchmark::kMicrosecond)->Iterations(200);
+
+double msSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+// Opening a two-hour file: the old synchronous way (the decoder scans every frame before the
+// file plays), the open call itself, and open to the first samples of a seek to 01:30:00 made
+// by another thread right after open. The samples are checked against a fully indexed stream.
+void BM_OpenTwoHours(benchmark::State &state) {
+    const QString path = joinedMinutes(120, "two-hours.mp3");
+    constexpr qint64 kSeekMs = 90 * 60000;
+    constexpr qint64 kPairs = 64;
+    Mp3Stream reference;
+    if (path.isEmpty() || !reference.open(path) || !reference.waitForIndex()) {
+        state.SkipWithError("no test file (is lame installed?)");
+        return;
+    }
+    std::vector<qint16> expected(kPairs * 2);
+    reference.seekMs(kSeekMs);
+    reference.read(expected.data(), kPairs);
+    reference.close();
+
+    double oldOpenMs = 0;
+    double openMs = 0;
+    double firstSamplesMs = 0;
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        mpg123_handle *handle = mpg123_new(nullptr, nullptr);
+        mpg123_param(handle, MPG123_FLAGS, MPG123_GAPLESS | MPG123_QUIET | MPG123_FORCE_STEREO, 0);
+        mpg123_param(handle, MPG123_INDEX_SIZE, -1, 0);
+        long rate = 0;
+        int channels = 0;
+        int encoding = 0;
+        const bool scanned =
+            mpg123_open(handle, QFile::encodeName(path).constData()) == MPG123_OK &&
+            mpg123_getformat(handle, &rate, &channels, &encoding) == MPG123_OK &&
+            mpg123_scan(handle) == MPG123_OK;
+        oldOpenMs += msSince(start);
+        mpg123_delete(handle);
+
+        Mp3Stream stream;
+        std::vector<qint16> got(kPairs * 2);
+        start = std::chrono::steady_clock::now();
+        const bool opened = stream.open(path);
+        openMs += msSince(start);
+        std::thread reader([&] {
+            stream.seekMs(kSeekMs);
+            stream.read(got.data(), kPairs);
+        });
+        reader.join();
+        firstSamplesMs += msSince(start);
+        if (!scanned || !opened || got != expected) {
+            state.SkipWithError("the seek did not give the samples of a fully indexed stream");
+            return;
+        }
+    }
+    const auto average = [&](double total) {
+        return benchmark::Counter(total, benchmark::Counter::kAvgIterations);
+    };
+    state.counters["old_open_ms"] = average(oldOpenMs);
+    state.counters["open_ms"] = average(openMs);
+    state.counters["seek_first_samples_ms"] = average(firstSamplesMs);
+}
+BENCHMARK(BM_OpenTwoHours)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace

@@ -6,26 +6,161 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <condition_variable>
+#include <limits>
+#include <mutex>
+#include <thread>
+#include <vector>
 
-#include "recitation/mpegheader.h"
+#include "recitation/mpegframewalk.h"
 
 namespace varnelo {
 
 namespace {
 
-// Every frame gets its own index entry; a bounded index would double its step instead.
+constexpr qint64 kMax = std::numeric_limits<qint64>::max();
+constexpr qint64 kMin = std::numeric_limits<qint64>::min();
+// The decoder grows its own index one frame at a time past what it was handed.
 constexpr long kGrowIndexByFrames = -1;
 // Frames decoded ahead of a seek target to refill the layer III bit reservoir: up to 511 bytes
 // of main data in frames of 104 bytes and more (MPEG 1), up to 255 bytes in frames of 26 bytes
 // and more (MPEG 2 and 2.5), plus one frame of overlap.
 constexpr long kPreframesMpeg1 = 10;
 constexpr long kPreframesMpeg2 = 40;
+// Frames the indexer publishes at a time: small enough that a waiting seek wakes soon.
+constexpr size_t kPublishFrames = 512;
 
 qint64 divFloor(qint64 a, qint64 b) {
-    return a >= 0 ? a / b : -((-a + b - 1) / b);
+    const qint64 q = a / b;
+    return (a % b != 0 && a < 0) ? q - 1 : q;
 }
 
+qint64 saturatingAdd(qint64 a, qint64 b) {
+    if (b > 0 && a > kMax - b) {
+        return kMax;
+    }
+    if (b < 0 && a < kMin - b) {
+        return kMin;
+    }
+    return a + b;
+}
+
+// floor(a * mul / div) for 0 < mul, div < 2^31, saturating instead of overflowing.
+qint64 mulDivFloor(qint64 a, qint64 mul, qint64 div) {
+    const qint64 whole = divFloor(a, div);
+    const qint64 rest = a - whole * div;  // 0 <= rest < div
+    if (whole > kMax / mul || whole < kMin / mul) {
+        return whole > 0 ? kMax : kMin;
+    }
+    return saturatingAdd(whole * mul, rest * mul / div);
+}
+
+static_assert(sizeof(off_t) == sizeof(qint64), "the decoder's index holds 64-bit offsets");
+
 }  // namespace
+
+// The frame index, filled by a worker thread that walks the mapped file, read by lookups on any
+// thread. Every field below the mutex is guarded by it.
+class Mp3Stream::Index {
+public:
+    explicit Index(const QString &path) : m_path(path), m_file(path) {}
+    ~Index() {
+        m_stop = true;
+        if (m_worker.joinable()) {
+            m_worker.join();
+        }
+    }
+
+    // Maps the whole file; nullptr when it cannot be read.
+    const uchar *map() {
+        m_data = m_file.open(QIODevice::ReadOnly) ? m_file.map(0, m_file.size()) : nullptr;
+        return m_data;
+    }
+    qint64 size() const { return m_file.size(); }
+
+    // Starts the walk from m_start, which is fixed from here on.
+    void start(std::atomic<qint64> *length, int rate) {
+        m_worker = std::thread([this, length, rate] { run(length, rate); });
+    }
+
+    // Waits until ready() holds or the walk has ended, then returns read(); both run locked.
+    template <typename Ready, typename Read>
+    auto when(Ready ready, Read read) const {
+        std::unique_lock lock(m_mutex);
+        m_grown.wait(lock, [&] { return m_ended || ready(); });
+        return read();
+    }
+
+    // Output samples the indexed frames hold for sure: all of them once the walk is complete.
+    qint64 coveredSamples() const { return m_start.outputSamples(qint64(m_offsets.size())); }
+
+    MpegStreamStart m_start;
+    std::atomic<bool> m_complete{false};
+
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_grown;
+    std::vector<off_t> m_offsets;
+    qint64 m_lastEnd = -1;
+    bool m_ended = false;
+    QString m_warning;
+
+private:
+    void run(std::atomic<qint64> *length, int rate);
+    void publish(std::vector<off_t> &batch);
+
+    QString m_path;
+    QFile m_file;  // mapped for the life of the index
+    const uchar *m_data = nullptr;
+    std::atomic<bool> m_stop{false};
+    std::thread m_worker;
+};
+
+void Mp3Stream::Index::publish(std::vector<off_t> &batch) {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_offsets.insert(m_offsets.end(), batch.begin(), batch.end());
+    }
+    batch.clear();
+    m_grown.notify_all();
+}
+
+void Mp3Stream::Index::run(std::atomic<qint64> *length, int rate) {
+    MpegFrameWalker walker(m_data, m_start);
+    std::vector<off_t> batch;
+    batch.reserve(kPublishFrames);
+    bool cancelled = false;
+    for (qint64 at = walker.next(); at >= 0; at = walker.next()) {
+        batch.push_back(off_t(at));
+        if (batch.size() == kPublishFrames) {
+            if (m_stop) {
+                cancelled = true;
+                break;
+            }
+            publish(batch);
+        }
+    }
+    publish(batch);
+    const std::lock_guard lock(m_mutex);
+    m_ended = true;
+    if (!cancelled) {
+        const qint64 samples = coveredSamples();
+        length->store(samples);
+        m_lastEnd = walker.lastFrameEnd();
+        const QString at = QString::number(double(samples) / rate, 'f', 3);
+        if (walker.end() == MpegFrameWalker::End::FormatChange) {
+            m_warning =
+                (walker.changedRate() != rate
+                     ? QStringLiteral("%1: the sample rate changes at %2 s; playback ends there")
+                     : QStringLiteral("%1: the MPEG format changes at %2 s; playback ends there"))
+                    .arg(m_path, at);
+        } else if (walker.end() == MpegFrameWalker::End::Lost) {
+            m_warning =
+                QStringLiteral("%1: unreadable data at %2 s; playback ends there").arg(m_path, at);
+        }
+        m_complete = true;
+    }
+    m_grown.notify_all();
+}
 
 Mp3Stream::Mp3Stream() {
     mpg123_init();  // a no-op on current libmpg123, required by old ones
@@ -36,6 +171,7 @@ Mp3Stream::~Mp3Stream() {
 }
 
 void Mp3Stream::close() {
+    m_index.reset();  // stops and joins the indexer before the file is unmapped
     if (m_handle != nullptr) {
         mpg123_close(m_handle);
         mpg123_delete(m_handle);
@@ -45,8 +181,7 @@ void Mp3Stream::close() {
     m_rate = 0;
     m_lengthSamples = 0;
     m_position = 0;
-    m_frameOffsets.clear();
-    m_lastFrameEnd = -1;
+    m_sharedFrames = 0;
 }
 
 bool Mp3Stream::fail(const QString &why) {
@@ -68,6 +203,15 @@ bool Mp3Stream::open(const QString &path) {
     if (info.size() == 0) {
         return fail(QStringLiteral("%1: file is empty"));
     }
+    auto index = std::make_unique<Index>(path);
+    const uchar *data = index->map();
+    if (data == nullptr) {
+        return fail(QStringLiteral("%1: cannot open file"));
+    }
+    const std::optional<MpegStreamStart> start = findMpegStreamStart(data, index->size());
+    if (!start) {
+        return fail(QStringLiteral("%1: no audio frames"));
+    }
 
     int err = MPG123_OK;
     m_handle = mpg123_new(nullptr, &err);
@@ -76,6 +220,8 @@ bool Mp3Stream::open(const QString &path) {
     }
     mpg123_param(m_handle, MPG123_FLAGS, MPG123_GAPLESS | MPG123_QUIET | MPG123_FORCE_STEREO, 0);
     mpg123_param(m_handle, MPG123_INDEX_SIZE, kGrowIndexByFrames, 0);
+    mpg123_param(m_handle, MPG123_PREFRAMES,
+                 start->header.mpeg1 ? kPreframesMpeg1 : kPreframesMpeg2, 0);
     // Accept every standard rate but only as 16-bit stereo: the file's rate is kept as it is.
     mpg123_format_none(m_handle);
     const long *rates = nullptr;
@@ -94,64 +240,74 @@ bool Mp3Stream::open(const QString &path) {
     if (mpg123_getformat(m_handle, &rate, &channels, &encoding) != MPG123_OK || rate <= 0) {
         return fail(QStringLiteral("%1: not an MP3 file"));
     }
-    if (mpg123_scan(m_handle) != MPG123_OK) {
+    // The decoder found other frames than the index would list: its seeks could not trust it.
+    if (rate != start->header.sampleRate) {
         return fail(QStringLiteral("%1: cannot read the frames"));
     }
-    const off_t length = mpg123_length(m_handle);
-    off_t *offsets = nullptr;
-    off_t step = 0;
-    size_t fill = 0;
-    if (length <= 0 || mpg123_index(m_handle, &offsets, &step, &fill) != MPG123_OK || step != 1 ||
-        fill == 0) {
+    const off_t estimate = mpg123_length(m_handle);
+    if (estimate <= 0) {
         return fail(QStringLiteral("%1: no audio frames"));
     }
-    m_frameOffsets.reserve(qsizetype(fill));
-    for (size_t i = 0; i < fill; ++i) {
-        m_frameOffsets.append(offsets[i]);
-    }
-
-    // The index only holds frame starts: the last frame ends where its header says.
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly) && file.seek(m_frameOffsets.last())) {
-        if (const auto header = parseMpegHeader(file.read(4))) {
-            m_lastFrameEnd = std::min(m_frameOffsets.last() + header->frameBytes, file.size());
-        }
-    }
-    if (m_lastFrameEnd < 0) {
-        return fail(QStringLiteral("%1: damaged last frame"));
-    }
-
-    struct mpg123_frameinfo2 frameInfo {};
-    const bool mpeg1 =
-        mpg123_info2(m_handle, &frameInfo) == MPG123_OK && frameInfo.version == MPG123_1_0;
-    mpg123_param(m_handle, MPG123_PREFRAMES, mpeg1 ? kPreframesMpeg1 : kPreframesMpeg2, 0);
-
     m_rate = int(rate);
-    m_lengthSamples = length;
-    if (!seekSample(0)) {
-        return fail(QStringLiteral("%1: cannot seek"));
-    }
+    m_lengthSamples = estimate;
+    index->m_start = *start;
+    m_index = std::move(index);
+    m_index->start(&m_lengthSamples, m_rate);
     return true;
 }
 
+QString Mp3Stream::warning() const {
+    if (!m_index) {
+        return {};
+    }
+    const std::lock_guard lock(m_index->m_mutex);
+    return m_index->m_warning;
+}
+
+bool Mp3Stream::waitForIndex() const {
+    return m_index &&
+           m_index->when([] { return false; }, [this] { return m_index->m_complete.load(); });
+}
+
+bool Mp3Stream::indexComplete() const {
+    return m_index && m_index->m_complete;
+}
+
 qint64 Mp3Stream::lengthMs() const {
-    return sampleToMs(m_lengthSamples);
+    return sampleToMs(lengthSamples());
 }
 
 qint64 Mp3Stream::msToSample(qint64 ms) const {
-    return m_rate > 0 ? divFloor(ms * m_rate, 1000) : 0;
+    return m_rate > 0 ? mulDivFloor(ms, m_rate, 1000) : 0;
 }
 
 qint64 Mp3Stream::sampleToMs(qint64 sample) const {
-    return m_rate > 0 ? divFloor(sample * 1000, m_rate) : 0;
+    return m_rate > 0 ? mulDivFloor(sample, 1000, m_rate) : 0;
+}
+
+void Mp3Stream::shareIndex(qint64 frame) {
+    if (m_sharedFrames > frame) {
+        return;
+    }
+    const std::lock_guard lock(m_index->m_mutex);
+    std::vector<off_t> &offsets = m_index->m_offsets;
+    if (!offsets.empty() &&
+        mpg123_set_index(m_handle, offsets.data(), 1, offsets.size()) == MPG123_OK) {
+        m_sharedFrames = qint64(offsets.size());
+    }
 }
 
 bool Mp3Stream::seekSample(qint64 sample) {
     if (m_handle == nullptr) {
         return false;
     }
-    sample = std::clamp<qint64>(sample, 0, m_lengthSamples);
-    const off_t reached = mpg123_seek(m_handle, off_t(sample), SEEK_SET);
+    const Index &index = *m_index;
+    qint64 target = std::max<qint64>(sample, 0);
+    const qint64 known = index.when([&] { return index.coveredSamples() > target; },
+                                    [&] { return index.coveredSamples(); });
+    target = std::min(target, index.m_complete ? lengthSamples() : known);
+    shareIndex((target + index.m_start.decoderSkip()) / index.m_start.header.samplesPerFrame());
+    const off_t reached = mpg123_seek(m_handle, off_t(target), SEEK_SET);
     if (reached < 0) {
         return false;
     }
@@ -167,11 +323,18 @@ qint64 Mp3Stream::read(qint16 *out, qint64 frames) {
     if (m_handle == nullptr || frames <= 0) {
         return 0;
     }
-    const qint64 wanted = std::min(frames, m_lengthSamples - m_position);
+    // Never read past what the index vouches for: beyond it the format may change.
+    const Index &index = *m_index;
+    const qint64 until = saturatingAdd(m_position, frames);
+    const qint64 end = index.m_complete
+                           ? lengthSamples()
+                           : index.when([&] { return index.coveredSamples() >= until; },
+                                        [&] { return index.coveredSamples(); });
+    const qint64 wanted = std::min(frames, std::max<qint64>(end - m_position, 0));
     auto *bytes = reinterpret_cast<unsigned char *>(out);
     const size_t bytesPerFrame = kChannels * sizeof(qint16);
     size_t total = 0;
-    const size_t target = size_t(std::max<qint64>(wanted, 0)) * bytesPerFrame;
+    const size_t target = size_t(wanted) * bytesPerFrame;
     while (total < target) {
         size_t done = 0;
         const int result = mpg123_read(m_handle, bytes + total, target - total, &done);
@@ -188,51 +351,83 @@ qint64 Mp3Stream::read(qint16 *out, qint64 frames) {
     return got;
 }
 
-qint64 Mp3Stream::frameAt(qint64 ms) {
-    if (m_handle == nullptr) {
+qint64 Mp3Stream::frameCount() const {
+    if (!m_index) {
+        return 0;
+    }
+    return m_index->when([] { return false; },
+                         [this] { return qint64(m_index->m_offsets.size()); });
+}
+
+qint64 Mp3Stream::frameOfSample(qint64 sample) const {
+    if (!m_index) {
         return -1;
     }
-    const qint64 resume = m_position;
-    // The sample past the end belongs to no frame: the last sample's frame holds the end.
-    const qint64 sample = std::clamp<qint64>(msToSample(ms), 0, m_lengthSamples - 1);
-    if (mpg123_seek(m_handle, off_t(sample), SEEK_SET) < 0) {
-        return -1;
-    }
-    const qint64 frame = mpg123_tellframe(m_handle);
-    seekSample(resume);
-    if (frame < 0) {
-        return -1;
-    }
-    return std::min<qint64>(frame, m_frameOffsets.size() - 1);
+    const Index &index = *m_index;
+    return index.when(
+        [&] { return index.coveredSamples() > sample; },
+        [&] {
+            const qint64 frames = qint64(index.m_offsets.size());
+            const qint64 known = index.m_complete ? lengthSamples() : index.coveredSamples();
+            // The sample past the end belongs to no frame: the last one holds the end.
+            const qint64 s = std::clamp<qint64>(sample, 0, std::max<qint64>(known - 1, 0));
+            const qint64 frame =
+                (s + index.m_start.decoderSkip()) / index.m_start.header.samplesPerFrame();
+            return frames > 0 ? std::min(frame, frames - 1) : -1;
+        });
+}
+
+qint64 Mp3Stream::frameAt(qint64 ms) const {
+    return frameOfSample(msToSample(ms));
 }
 
 qint64 Mp3Stream::frameOffset(qint64 frame) const {
-    if (frame < 0 || frame >= m_frameOffsets.size()) {
+    if (!m_index || frame < 0) {
         return -1;
     }
-    return m_frameOffsets[frame];
+    const Index &index = *m_index;
+    return index.when([&] { return qint64(index.m_offsets.size()) > frame; },
+                      [&] {
+                          return frame < qint64(index.m_offsets.size())
+                                     ? qint64(index.m_offsets[size_t(frame)])
+                                     : qint64(-1);
+                      });
 }
 
 qint64 Mp3Stream::frameEndOffset(qint64 frame) const {
-    if (frame < 0 || frame >= m_frameOffsets.size()) {
+    if (!m_index || frame < 0) {
         return -1;
     }
-    return frame + 1 < m_frameOffsets.size() ? m_frameOffsets[frame + 1] : m_lastFrameEnd;
+    const Index &index = *m_index;
+    return index.when([&] { return qint64(index.m_offsets.size()) - 1 > frame; },
+                      [&] {
+                          const qint64 frames = qint64(index.m_offsets.size());
+                          if (frame + 1 < frames) {
+                              return qint64(index.m_offsets[size_t(frame + 1)]);
+                          }
+                          return frame == frames - 1 && index.m_complete ? index.m_lastEnd : -1;
+                      });
 }
 
 qint64 Mp3Stream::frameStartingAt(qint64 offset) const {
-    const auto it = std::lower_bound(m_frameOffsets.cbegin(), m_frameOffsets.cend(), offset);
-    if (it == m_frameOffsets.cend() || *it != offset) {
+    if (!m_index) {
         return -1;
     }
-    return qint64(it - m_frameOffsets.cbegin());
+    const Index &index = *m_index;
+    return index.when(
+        [&] { return !index.m_offsets.empty() && index.m_offsets.back() >= offset; },
+        [&] {
+            const auto &offsets = index.m_offsets;
+            const auto it = std::lower_bound(offsets.cbegin(), offsets.cend(), offset);
+            return it != offsets.cend() && *it == offset ? qint64(it - offsets.cbegin()) : -1;
+        });
 }
 
-qint64 Mp3Stream::frameOffsetAt(qint64 ms) {
+qint64 Mp3Stream::frameOffsetAt(qint64 ms) const {
     return frameOffset(frameAt(ms));
 }
 
-qint64 Mp3Stream::frameEndOffsetAt(qint64 ms) {
+qint64 Mp3Stream::frameEndOffsetAt(qint64 ms) const {
     return frameEndOffset(frameAt(ms));
 }
 

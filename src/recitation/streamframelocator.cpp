@@ -8,7 +8,7 @@
 namespace varnelo {
 
 qint32 StreamFrameLocator::lengthMs() const {
-    if (!m_stream->isOpen()) {
+    if (!m_stream->waitForIndex()) {
         return 0;
     }
     return qint32(std::min<qint64>(m_stream->lengthMs(), std::numeric_limits<qint32>::max()));

@@ -6,7 +6,8 @@ namespace varnelo {
 
 class Mp3Stream;
 
-// Frames of the file open in an Mp3Stream, from the stream's frame index.
+// Frames of the file open in an Mp3Stream, from the stream's frame index; lengthMs() waits for
+// the index to be complete.
 class StreamFrameLocator : public FrameLocator {
 public:
     explicit StreamFrameLocator(Mp3Stream &stream) : m_stream(&stream) {}

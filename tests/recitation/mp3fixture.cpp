@@ -108,6 +108,7 @@ QString Mp3Maker::writeFile(const QString &name, const QByteArray &bytes) {
 }
 
 std::vector<qint16> decodeAll(Mp3Stream &stream) {
+    stream.waitForIndex();  // the length is an estimate until then
     const qint64 room = stream.lengthSamples() + 4096;
     std::vector<qint16> pcm(size_t(room) * Mp3Stream::kChannels);
     stream.seekSample(0);

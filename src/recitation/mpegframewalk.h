@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <optional>
+
+#include "recitation/mpegheader.h"
+
+namespace varnelo {
+
+// What the start of an MP3 file says about its audio frames: where they begin and end, their
+// kind, and what an Xing/Info frame announces. Offsets are absolute in the file.
+struct MpegStreamStart {
+    qint64 firstFrame = 0;  // first audio frame, past ID3v2 tags and the info frame
+    qint64 dataEnd = 0;     // end of the frame data: the file less a trailing ID3v1 tag
+    MpegHeader header;      // of the first frame found (the info frame when there is one)
+    quint32 kind = 0;       // version, layer and rate bits of that header
+    qint64 infoFrames = 0;  // audio frames announced by the info frame; 0 when none
+    int encoderDelay = -1;  // from the LAME extension; -1 when none
+    int encoderPadding = -1;
+
+    // True when the decoder trims encoder delay and padding (frame count and both values known).
+    bool gapless() const { return infoFrames > 0 && encoderDelay >= 0 && encoderPadding >= 0; }
+    // Decoder samples dropped before the first output sample: encoder delay plus the layer III
+    // decoder's own 529 samples when gapless, else 0.
+    qint64 decoderSkip() const;
+    // Output samples of a stream of `frames` audio frames, trimmed as the decoder trims them.
+    qint64 outputSamples(qint64 frames) const;
+};
+
+// Finds the first audio frame of the file's bytes the way libmpg123 does: skips ID3v2 tags and
+// junk, takes the first header followed by another of its kind, and steps over an Xing/Info
+// frame (a VBRI frame is audio to the decoder and stays one). nullopt when there is no such
+// header or no complete audio frame.
+std::optional<MpegStreamStart> findMpegStreamStart(const uchar *data, qint64 size);
+
+// Walks the audio frames from start.firstFrame, numbering them exactly as libmpg123 does. A frame
+// is counted where the previous one ends; after junk the walk resumes at the first valid header
+// and gives up after 1024 bytes, as the decoder does. A header of another rate, layer or version
+// that the next header confirms ends the walk (a new stream); a frame cut off by the end of the
+// data is not counted.
+class MpegFrameWalker {
+public:
+    enum class End { NotYet, EndOfData, Lost, FormatChange };
+
+    MpegFrameWalker(const uchar *data, const MpegStreamStart &start);
+
+    // Offset of the next frame; -1 once the walk has ended (end() says why).
+    qint64 next();
+    End end() const { return m_end; }
+    // Offset just past the last frame returned.
+    qint64 lastFrameEnd() const { return m_lastEnd; }
+    // Sample rate of the header that ended the walk with FormatChange; 0 otherwise.
+    int changedRate() const { return m_changedRate; }
+
+private:
+    qint64 stop(End why);
+
+    const uchar *m_data;
+    qint64 m_dataEnd;
+    quint32 m_kind;
+    qint64 m_at;
+    qint64 m_lastEnd;
+    End m_end = End::NotYet;
+    int m_changedRate = 0;
+    struct Seen {
+        quint32 word = 0;
+        int frameBytes = 0;  // 0: an empty slot
+    };
+    Seen m_seen[2];
+    int m_nextSeen = 0;
+};
+
+}  // namespace varnelo
