@@ -3,6 +3,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <limits>
 
 namespace varnelo {
 
@@ -52,7 +53,6 @@ public:
         if (frames <= 0) {
             return 0;
         }
-        const std::lock_guard lock(m_engine.m_decoderMutex);
         Mp3Stream &stream = m_engine.m_stream;
         if (m_fresh) {
             m_fresh = false;
@@ -266,15 +266,18 @@ void clsFMod::startOutput() {
 
 void clsFMod::seekTo(qint32 ms) {
     // The decoder moves on the audio thread when the output starts; the position moves now.
-    m_baseSample =
-        std::clamp<qint64>(m_stream.msToSample(std::max(ms, 0)), 0, m_stream.lengthSamples());
+    // The length is final only once the index is; the decoder clamps a seek past the end itself.
+    m_baseSample = std::max<qint64>(m_stream.msToSample(std::max(ms, 0)), 0);
+    if (m_stream.indexComplete()) {
+        m_baseSample = std::min(m_baseSample, m_stream.lengthSamples());
+    }
 }
 
 void clsFMod::updateSectionEnd() {
-    const qint64 length = m_stream.lengthSamples();
-    const qint64 end =
-        m_endPosition > 0 ? m_stream.msToSample(m_endPosition - kPositionLead) : length;
-    m_source->setEndSample(std::clamp<qint64>(end, 0, length));
+    // Without an end the stream's own end stops the section: its length may still be an estimate.
+    const qint64 end = m_endPosition > 0 ? m_stream.msToSample(m_endPosition - kPositionLead)
+                                         : std::numeric_limits<qint64>::max();
+    m_source->setEndSample(std::max<qint64>(end, 0));
 }
 
 void clsFMod::Play(qint32 from, qint32 to) {
@@ -336,9 +339,7 @@ void clsFMod::SetPositionInSec(qint32 ms) {
 }
 
 void clsFMod::GetPositionByBytes(qint32 &bytes) {
-    const qint32 ms = streamTime();
-    const std::lock_guard lock(m_decoderMutex);
-    bytes = qint32(m_stream.frameOffsetAt(ms));
+    bytes = qint32(m_stream.frameOffsetAt(streamTime()));
 }
 
 int clsFMod::watchPosition(qint32 ms, std::function<void(qint32 pos)> callback) {

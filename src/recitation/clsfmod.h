@@ -6,7 +6,6 @@
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 #include "platform/audiooutput.h"
@@ -117,8 +116,6 @@ private:
     AudioOutput &m_output;
     MessageReporter m_report;
     Mp3Stream m_stream;
-    // Held by the audio thread while it decodes and by frame lookups, which move the decoder.
-    std::mutex m_decoderMutex;
     std::unique_ptr<Source> m_source;
     std::unique_ptr<QObject> m_context;  // queues the output's progress to our thread
     std::atomic<bool> m_progressQueued{false};
