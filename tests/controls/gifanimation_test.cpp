@@ -75,7 +75,21 @@ TEST(GifAnimation, TruncatedFileDrawsTheFramesBeforeTheDamage) {
     const qsizetype afterThird = whole.structure()->frames[2].endOffset + 1;
     expectSameAsReference(gif.left(afterThird), {0, 1, 2});
 
-    // Every cut, through every block, loads and draws whatever is left without harm.
+    // Every cut, through every block, and garbage after a GIF header load and draw whatever is
+    // left without harm.
+    quint32 state = 7;
+    for (int length = 0; length < 400; length += 3) {
+        QByteArray garbage("GIF89a");
+        for (int i = 0; i < length; ++i) {
+            state = state * 1103515245u + 12345u;
+            garbage.append(char(state >> 16));
+        }
+        GifAnimation random;
+        if (!random.load(garbage, 0, true, kBack)) {
+            for (int frame = 0; frame < random.frameCount(); ++frame)
+                random.render(frame, kBack);
+        }
+    }
     for (qsizetype length = 0; length <= gif.size(); length += 1 + length / 64) {
         GifAnimation cut;
         const auto error = cut.load(gif.left(length), kForeColour, true, kBack);
