@@ -95,6 +95,9 @@ QByteArray writeTestGif(int width, int height, const QList<QRgb> &globalTable,
                 const_cast<char *>(frame.pixels.constData()) + qsizetype(y) * frame.width);
             ok = ok && EGifPutLine(gif, line, frame.width) == GIF_OK;
         }
+        // giflib drops its copy of a local table unfreed when the next frame has none.
+        GifFreeMapObject(gif->Image.ColorMap);
+        gif->Image.ColorMap = nullptr;
     }
     EGifCloseFile(gif, &error);
     return ok ? out : QByteArray();
