@@ -1,11 +1,14 @@
-// varnelo-pack: builds, lists and unpacks data archives and ZE3 streams.
+// varnelo-pack: builds, lists and unpacks data archives and ZE3 streams; draws page images.
 #include <cstdio>
 
+#include <QBuffer>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
+#include "controls/gifanimation.h"
 #include "data/archive.h"
 #include "data/archivewriter.h"
 #include "data/clscompress.h"
@@ -23,6 +26,7 @@ const char kUsageText[] =
     "       varnelo-pack extract ARCHIVE MEMBER OUTDIR [--raw]\n"
     "       varnelo-pack encode IN OUT\n"
     "       varnelo-pack decode IN OUT\n"
+    "       varnelo-pack frames GIF OUTDIR [--back RRGGBB] [--fore RRGGBB]\n"
     "Exit status: 0 done, 1 failed, 2 usage, 3 written but the checksum did not match.\n";
 
 int fail(const QString &message) {
@@ -112,6 +116,52 @@ int encodeOrDecode(const QStringList &args, bool encode) {
     return kOk;
 }
 
+// Takes "--name RRGGBB" out of args; false when the value is missing or not six hex digits.
+bool takeColour(QStringList &args, const QString &name, QRgb &colour) {
+    const qsizetype at = args.indexOf(name);
+    if (at < 0)
+        return true;
+    if (at + 1 >= args.size())
+        return false;
+    const QString value = args[at + 1];
+    bool ok = false;
+    const uint rgb = value.toUInt(&ok, 16);
+    args.remove(at, 2);
+    colour = qRgb(qRed(rgb), qGreen(rgb), qBlue(rgb));
+    return ok && value.size() == 6;
+}
+
+// Draws frames 0, 1, 2, ... of a page image as the page control does and writes the canvas
+// after each one.
+int frames(QStringList args) {
+    QRgb back = qRgb(255, 255, 255);
+    QRgb fore = qRgb(0, 0, 0);
+    if (!takeColour(args, "--back", back) || !takeColour(args, "--fore", fore) || args.size() != 2)
+        return usage();
+    const auto bytes = readFile(args[0]);
+    if (!bytes)
+        return fail(QStringLiteral("cannot read %1").arg(args[0]));
+    GifAnimation gif;
+    const qint64 foreColour = qRed(fore) | (qGreen(fore) << 8) | (qBlue(fore) << 16);
+    if (const auto error = gif.load(*bytes, foreColour, true, back))
+        return fail(error->text);
+    const QDir out(args[1]);
+    if (!out.mkpath("."))
+        return fail(QStringLiteral("cannot make %1").arg(args[1]));
+    for (int frame = 0; frame < gif.frameCount(); ++frame) {
+        gif.render(frame, back);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        gif.canvas().save(&buffer, "PNG");
+        const QString path =
+            out.filePath(QStringLiteral("frame-%1.png").arg(frame, 3, 10, QChar('0')));
+        if (const auto error = replaceFile(path, png))
+            return fail(QStringLiteral("cannot write %1: %2").arg(path, *error));
+    }
+    return kOk;
+}
+
 }  // namespace
 
 int main(int argc, char *argv[]) {
@@ -130,5 +180,7 @@ int main(int argc, char *argv[]) {
         return encodeOrDecode(args, true);
     if (command == "decode")
         return encodeOrDecode(args, false);
+    if (command == "frames")
+        return frames(args);
     return usage();
 }

@@ -1,0 +1,344 @@
+#include "controls/animatedgifctl.h"
+
+#include <cmath>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "platform/messagebox.h"
+
+namespace varnelo {
+
+namespace {
+
+const char kNoFileText[] = "Sorry, you must first select an  file to Load";
+
+int shiftState(Qt::KeyboardModifiers modifiers) {
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
+           (modifiers & Qt::AltModifier ? 4 : 0);
+}
+
+int buttonCode(Qt::MouseButtons buttons) {
+    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
+           (buttons & Qt::MiddleButton ? 4 : 0);
+}
+
+// The owner's key handlers expect the Windows virtual-key codes.
+int virtualKey(int key) {
+    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
+        return key;
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
+        return 112 + (key - Qt::Key_F1);
+    switch (key) {
+        case Qt::Key_Backspace:
+            return 8;
+        case Qt::Key_Tab:
+            return 9;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return 13;
+        case Qt::Key_Shift:
+            return 16;
+        case Qt::Key_Control:
+            return 17;
+        case Qt::Key_Alt:
+            return 18;
+        case Qt::Key_Escape:
+            return 27;
+        case Qt::Key_Space:
+            return 32;
+        case Qt::Key_PageUp:
+            return 33;
+        case Qt::Key_PageDown:
+            return 34;
+        case Qt::Key_End:
+            return 35;
+        case Qt::Key_Home:
+            return 36;
+        case Qt::Key_Left:
+            return 37;
+        case Qt::Key_Up:
+            return 38;
+        case Qt::Key_Right:
+            return 39;
+        case Qt::Key_Down:
+            return 40;
+        case Qt::Key_Insert:
+            return 45;
+        case Qt::Key_Delete:
+            return 46;
+        default:
+            return 0;
+    }
+}
+
+// The system colour a palette gives for a Windows system colour index.
+QColor systemColour(int index, const QPalette &palette) {
+    switch (index) {
+        case 5:
+            return palette.color(QPalette::Base);
+        case 7:
+        case 8:
+            return palette.color(QPalette::WindowText);
+        case 13:
+            return palette.color(QPalette::Highlight);
+        case 14:
+            return palette.color(QPalette::HighlightedText);
+        case 15:
+            return palette.color(QPalette::Button);
+        case 16:
+            return palette.color(QPalette::Mid);
+        case 17:
+            return palette.color(QPalette::Disabled, QPalette::Text);
+        case 18:
+            return palette.color(QPalette::ButtonText);
+        case 20:
+            return palette.color(QPalette::Light);
+        case 21:
+            return palette.color(QPalette::Shadow);
+        case 22:
+            return palette.color(QPalette::Midlight);
+        case 23:
+            return palette.color(QPalette::ToolTipText);
+        case 24:
+            return palette.color(QPalette::ToolTipBase);
+        default:
+            return palette.color(QPalette::Window);
+    }
+}
+
+}  // namespace
+
+AnimatedGifCtl::AnimatedGifCtl(MessageBox &messages, QWidget *parent)
+    : QWidget(parent), m_messages(messages) {
+    setFocusPolicy(Qt::ClickFocus);
+}
+
+void AnimatedGifCtl::LoadGif(bool fromDialog) {
+    StopGif();
+    m_animation.reset(backRgb());
+    m_currentFrame = 0;
+    m_numberOfFrames = 0;
+    if (fromDialog) {
+        setStrGifFileName(QString());
+        fGetGifFileName();
+        QCoreApplication::processEvents();
+    }
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool grabbed = isVisible();
+    if (grabbed)
+        grabMouse();
+    m_autoBackColor = true;
+    std::optional<GifAnimation::LoadError> error;
+    if (!m_fileName.isEmpty()) {
+        QFile file(m_fileName);
+        const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        error = m_animation.load(bytes, m_foreColor, m_changeTransparentColor, backRgb());
+        m_numberOfFrames = std::max(0, m_animation.frameCount() - 1);
+    }
+    QGuiApplication::restoreOverrideCursor();
+    if (grabbed)
+        releaseMouse();
+    if (error) {
+        m_messages.information(error->title, error->text);
+        setStrGifFileName(QString());
+    }
+    if (!m_fileName.isEmpty()) {
+        setUserDelay(0);
+        PaintGif(0);
+    }
+    update();
+}
+
+void AnimatedGifCtl::PaintGif(int frame) {
+    if (m_fileName.isEmpty())
+        return;
+    m_stopRender = false;
+    m_currentFrame = frame;
+    RenderGif(frame);
+}
+
+void AnimatedGifCtl::RenderGif(int frame) {
+    if (m_stopRender)
+        return;
+    if (m_animation.render(frame, backRgb()))
+        update();
+}
+
+void AnimatedGifCtl::StopGif() {
+    m_stopRender = true;
+    StopTimer();
+}
+
+void AnimatedGifCtl::StartTimer() {
+    if (m_fileName.isEmpty()) {
+        m_messages.information(QStringLiteral("Varnelo"), QString::fromLatin1(kNoFileText));
+        return;
+    }
+    m_stopRender = false;
+}
+
+void AnimatedGifCtl::StopTimer() {
+    m_stopRender = true;
+}
+
+void AnimatedGifCtl::SetBackColor() {
+    const std::optional<qint64> chosen =
+        m_chooseColour ? m_chooseColour(m_backColor) : std::nullopt;
+    if (chosen && *chosen != m_backColor) {
+        setBackColor(*chosen);
+        m_animation.clearCanvas(backRgb());
+        update();
+    }
+}
+
+QString AnimatedGifCtl::fGetGifFileName() {
+    const QString chosen = m_chooseFile ? m_chooseFile() : QString();
+    if (chosen != m_fileName)
+        setStrGifFileName(chosen);
+    return chosen;
+}
+
+void AnimatedGifCtl::setUserDelay(const QVariant &value) {
+    bool numeric = false;
+    const double number = value.toString().trimmed().toDouble(&numeric);
+    const double delay = numeric ? std::nearbyint(number) : 10;
+    m_userDelay = int(std::clamp(delay, 1.0, 1000.0));
+}
+
+void AnimatedGifCtl::setStrGifFileName(const QString &name) {
+    m_fileName = name;
+    changed("strGifFileName");
+}
+
+void AnimatedGifCtl::setForeColor(qint64 colour) {
+    m_foreColor = colour;
+    changed("forecolor");
+}
+
+void AnimatedGifCtl::setStrSura(const QString &sura) {
+    m_sura = sura;
+    changed("strSura");
+}
+
+void AnimatedGifCtl::setBackColor(qint64 colour) {
+    m_backColor = colour;
+    changed("BackColor");
+    update();
+}
+
+void AnimatedGifCtl::setPicture(const QPixmap &picture) {
+    m_picture = picture;
+    changed("Picture");
+    update();
+}
+
+void AnimatedGifCtl::setMaskPicture(const QPixmap &picture) {
+    m_maskPicture = picture;
+    changed("MaskPicture");
+}
+
+void AnimatedGifCtl::setMaskColor(qint64 colour) {
+    m_maskColor = colour;
+    changed("MaskColor");
+}
+
+void AnimatedGifCtl::setBorderStyle(int style) {
+    m_borderStyle = style;
+    changed("BorderStyle");
+    update();
+}
+
+void AnimatedGifCtl::ReadProperties(const QVariantMap &bag) {
+    m_fileName = bag.value("strGifFileName", QString()).toString();
+    m_displaySavedGifFileName = !m_fileName.isEmpty() && QFileInfo(m_fileName).isFile();
+    m_foreColor = bag.value("forecolor", 0).toLongLong();
+    m_sura = bag.value("strSura", QStringLiteral("0")).toString();
+    m_backColor = bag.value("BackColor", kButtonFace).toLongLong();
+    m_picture = bag.value("Picture").value<QPixmap>();
+    m_maskPicture = bag.value("MaskPicture").value<QPixmap>();
+    m_maskColor = bag.value("MaskColor", kButtonFace).toLongLong();
+    m_borderStyle = bag.value("BorderStyle", 0).toInt();
+    update();
+}
+
+QVariantMap AnimatedGifCtl::WriteProperties() const {
+    return {{"strGifFileName", m_fileName},
+            {"forecolor", m_foreColor},
+            {"strSura", m_sura},
+            {"BackColor", m_backColor},
+            {"Picture", m_picture},
+            {"MaskPicture", m_maskPicture},
+            {"MaskColor", m_maskColor},
+            {"BorderStyle", m_borderStyle}};
+}
+
+QColor AnimatedGifCtl::translateColour(qint64 colour) const {
+    if (colour & 0x80000000)
+        return systemColour(int(colour & 0xFFFFFF), palette());
+    return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
+}
+
+void AnimatedGifCtl::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    const int border = m_borderStyle == 1 ? 1 : 0;
+    painter.fillRect(rect(), translateColour(m_backColor));
+    if (!m_picture.isNull())
+        painter.drawPixmap(border, border, m_picture);
+    if (!m_fileName.isEmpty() && !m_stopRender && !m_animation.canvas().isNull())
+        painter.drawImage(border, border, m_animation.canvas());
+    if (border) {
+        painter.setPen(palette().color(QPalette::Shadow));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+void AnimatedGifCtl::resizeEvent(QResizeEvent *) {
+    emit Resize();
+}
+
+void AnimatedGifCtl::keyPressEvent(QKeyEvent *event) {
+    emit KeyDown(virtualKey(event->key()), shiftState(event->modifiers()));
+}
+
+QPointF AnimatedGifCtl::clientPos(const QMouseEvent *event) const {
+    const qreal border = m_borderStyle == 1 ? 1 : 0;
+    return event->position() - QPointF(border, border);
+}
+
+void AnimatedGifCtl::mousePressEvent(QMouseEvent *event) {
+    const QPointF at = clientPos(event);
+    emit MouseDown(buttonCode(event->button()), shiftState(event->modifiers()), at.x(), at.y());
+}
+
+void AnimatedGifCtl::mouseReleaseEvent(QMouseEvent *event) {
+    const QPointF at = clientPos(event);
+    emit MouseUp(buttonCode(event->button()), shiftState(event->modifiers()), at.x(), at.y());
+    // The release that ends a double click is no second click.
+    const bool click = !m_afterDoubleClick && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    m_afterDoubleClick = false;
+    if (click)
+        emit Click();
+}
+
+void AnimatedGifCtl::mouseMoveEvent(QMouseEvent *event) {
+    const QPointF at = clientPos(event);
+    emit MouseMove(buttonCode(event->buttons()), shiftState(event->modifiers()), at.x(), at.y());
+}
+
+void AnimatedGifCtl::mouseDoubleClickEvent(QMouseEvent *) {
+    m_afterDoubleClick = true;
+    emit DblClick();
+}
+
+void AnimatedGifCtl::changed(const char *key) {
+    emit PropertyChanged(QString::fromLatin1(key));
+}
+
+}  // namespace varnelo

@@ -1,0 +1,123 @@
+#include "controls/gifanimation.h"
+
+#include <algorithm>
+
+#include <QBuffer>
+#include <QImageReader>
+
+namespace varnelo {
+
+namespace {
+
+const char kTooLargeText[] = "Sorry, this  file is too large to show";
+
+}  // namespace
+
+std::optional<GifAnimation::LoadError> GifAnimation::load(const QByteArray &bytes,
+                                                          qint64 foreColour,
+                                                          bool changeTransparentColour, QRgb back) {
+    reset(back);
+    GifParseResult parsed = parseGif(bytes, foreColour, changeTransparentColour);
+    if (!parsed.gif)
+        return LoadError{QString::fromLatin1(kNotAGifTitle), parsed.error};
+    const int width = parsed.gif->canvasWidth();
+    const int height = parsed.gif->canvasHeight();
+    // A forged screen size must not make the canvas eat the machine's memory.
+    if (width > kMaxCanvasSide || height > kMaxCanvasSide ||
+        qint64(width) * height > kMaxCanvasPixels) {
+        return LoadError{QString::fromLatin1(kNotAGifTitle), QString::fromLatin1(kTooLargeText)};
+    }
+    m_gif = std::move(parsed.gif);
+    m_canvas = QImage(width, height, QImage::Format_RGB32);
+    clearCanvas(back);
+    m_frameZeroDecodes = frameCount() > 0 && !picture(0).isNull();
+    return std::nullopt;
+}
+
+void GifAnimation::reset(QRgb back) {
+    m_gif.reset();
+    m_decoded.clear();
+    m_frameZeroDecodes = false;
+    clearCanvas(back);
+}
+
+void GifAnimation::clearCanvas(QRgb colour) {
+    if (!m_canvas.isNull())
+        m_canvas.fill(colour);
+}
+
+bool GifAnimation::render(int frame, QRgb back) {
+    if (!m_frameZeroDecodes || frame < 0 || frame >= frameCount() || m_canvas.isNull())
+        return false;
+    const QImage image = picture(frame);
+    if (image.isNull())
+        return false;
+    const GifFrame &f = m_gif->frames.at(frame);
+    if (f.disposal == 2)
+        m_canvas.fill(back);
+
+    const QList<QRgb> colours = image.colorTable();
+    const std::optional<quint32> key = m_gif->keyColour(frame);
+    bool keyed[256];
+    for (int i = 0; i < 256; ++i)
+        keyed[i] = key && (colours[i] & 0xFFFFFF) == *key;
+    const int width = std::min<int>(f.width, m_canvas.width() - f.left);
+    const int height = std::min<int>(f.height, m_canvas.height() - f.top);
+    for (int y = 0; y < height; ++y) {
+        const uchar *from = image.constScanLine(y);
+        auto *to = reinterpret_cast<QRgb *>(m_canvas.scanLine(f.top + y)) + f.left;
+        for (int x = 0; x < width; ++x) {
+            if (!keyed[from[x]])
+                to[x] = colours[from[x]];
+        }
+    }
+    return true;
+}
+
+QImage GifAnimation::picture(int frame) {
+    const auto held = std::find_if(m_decoded.begin(), m_decoded.end(),
+                                   [frame](const Decoded &d) { return d.frame == frame; });
+    if (held != m_decoded.end()) {
+        const Decoded found = *held;
+        m_decoded.erase(held);
+        m_decoded.append(found);
+        return found.picture;
+    }
+    m_decoded.append({frame, decode(frame)});
+    while (m_decoded.size() > kKeptFrames)
+        m_decoded.removeFirst();
+    return m_decoded.last().picture;
+}
+
+// Qt's reader decodes the frame's standalone GIF, whose table entry i is the colour (i, 255, 0):
+// red gives the index back, and green 0 marks pixels the image data never reached, which take
+// the screen's background index.
+QImage GifAnimation::decode(int frame) const {
+    QByteArray gif = m_gif->standaloneFrame(frame);
+    QBuffer buffer(&gif);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "gif");
+    QImage decoded = reader.read();
+    const GifFrame &f = m_gif->frames.at(frame);
+    if (decoded.isNull() || decoded.size() != QSize(f.width, f.height))
+        return {};
+    if (decoded.format() != QImage::Format_RGB32 && decoded.format() != QImage::Format_ARGB32)
+        decoded = decoded.convertToFormat(QImage::Format_RGB32);
+
+    QImage picture(decoded.size(), QImage::Format_Indexed8);
+    QList<QRgb> colours(256);
+    const std::array<quint32, 256> table = m_gif->colourTable(frame);
+    for (int i = 0; i < 256; ++i)
+        colours[i] = 0xFF000000u | table[size_t(i)];
+    picture.setColorTable(colours);
+    const uchar missing = m_gif->backgroundIndex;
+    for (int y = 0; y < decoded.height(); ++y) {
+        const auto *from = reinterpret_cast<const QRgb *>(decoded.constScanLine(y));
+        uchar *to = picture.scanLine(y);
+        for (int x = 0; x < decoded.width(); ++x)
+            to[x] = qGreen(from[x]) ? uchar(qRed(from[x])) : missing;
+    }
+    return picture;
+}
+
+}  // namespace varnelo

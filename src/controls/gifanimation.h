@@ -1,0 +1,65 @@
+#pragma once
+
+#include <optional>
+
+#include <QImage>
+#include <QList>
+#include <QString>
+
+#include "controls/gifstructure.h"
+
+namespace varnelo {
+
+// A loaded GIF drawn frame by frame onto a cumulative canvas. A frame is decoded when it is
+// first drawn and only the last few decoded frames are kept, as 8-bit indexed images.
+class GifAnimation {
+public:
+    static constexpr int kKeptFrames = 3;
+    static constexpr int kMaxCanvasSide = 16384;
+    static constexpr qint64 kMaxCanvasPixels = qint64(1) << 25;
+
+    struct LoadError {
+        QString title;
+        QString text;
+    };
+
+    // Replaces the animation with the GIF in bytes (see parseGif for the colour changes) on a
+    // canvas filled with back, and decodes frame 0. On failure the frames are gone, the old
+    // canvas is filled with back and the error is the message to show.
+    std::optional<LoadError> load(const QByteArray &bytes, qint64 foreColour,
+                                  bool changeTransparentColour, QRgb back);
+
+    // Drops the file and its frames and fills the canvas with back.
+    void reset(QRgb back);
+
+    // Fills the whole canvas with colour.
+    void clearCanvas(QRgb colour);
+
+    // Draws the frame onto the canvas at its position, first filling the canvas with back when
+    // its disposal is 2; pixels of its key colour leave the canvas as it was. False, and the
+    // canvas unchanged, for a frame that does not exist or does not decode, or when frame 0
+    // does not decode.
+    bool render(int frame, QRgb back);
+
+    const QImage &canvas() const { return m_canvas; }
+    int frameCount() const { return m_gif ? int(m_gif->frames.size()) : 0; }
+    const GifStructure *structure() const { return m_gif ? &*m_gif : nullptr; }
+    // How many decoded frames are held now.
+    int decodedFrameCount() const { return int(m_decoded.size()); }
+
+private:
+    struct Decoded {
+        int frame;
+        QImage picture;
+    };
+
+    QImage picture(int frame);
+    QImage decode(int frame) const;
+
+    std::optional<GifStructure> m_gif;
+    QImage m_canvas;
+    QList<Decoded> m_decoded;  // least recently drawn first
+    bool m_frameZeroDecodes = false;
+};
+
+}  // namespace varnelo

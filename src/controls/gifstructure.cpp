@@ -1,0 +1,273 @@
+#include "controls/gifstructure.h"
+
+#include <algorithm>
+
+namespace varnelo {
+
+const char kNotAGifTitle[] = "Not a Valid  File!";
+const char kNotAGifText[] = "Sorry, not an  file";
+
+namespace {
+
+// Bounds-checked reads of a file image: bytes past either end read as 0, so damaged files can be
+// scanned with the arithmetic of good ones.
+class Bytes {
+public:
+    explicit Bytes(const QByteArray &data) : m_data(data) {}
+
+    qint64 size() const { return m_data.size(); }
+    quint8 at(qint64 pos) const {
+        return pos >= 0 && pos < size() ? quint8(m_data.constData()[pos]) : 0;
+    }
+    quint16 u16(qint64 pos) const { return quint16(at(pos) | (at(pos + 1) << 8)); }
+    // length bytes from pos, zero where the file ends first.
+    QByteArray slice(qint64 pos, qint64 length) const {
+        QByteArray out(length, '\0');
+        const qint64 available = std::clamp<qint64>(size() - pos, 0, length);
+        if (pos >= 0 && available > 0)
+            std::copy_n(m_data.constData() + pos, available, out.data());
+        return out;
+    }
+    // Position of the zero-length block ending the data sub-blocks from pos, or size() when the
+    // file ends first.
+    qint64 subBlocksEnd(qint64 pos) const {
+        while (pos < size() && at(pos) != 0)
+            pos += at(pos) + 1;
+        return std::min(pos, size());
+    }
+
+private:
+    const QByteArray &m_data;
+};
+
+void setByte(QByteArray &data, qint64 pos, quint8 value) {
+    if (pos >= 0 && pos < data.size())
+        data[pos] = char(value);
+}
+
+qint64 tableLength(quint8 sizeField) {
+    return qint64(3) << ((sizeField & 7) + 1);
+}
+
+quint32 tableEntry(const QByteArray &table, qint64 index) {
+    const qint64 at = index * 3;
+    if (at < 0 || at + 3 > table.size())
+        return 0;
+    return (quint32(quint8(table[at])) << 16) | (quint32(quint8(table[at + 1])) << 8) |
+           quint8(table[at + 2]);
+}
+
+void setTableEntry(QByteArray &table, qint64 index, quint32 rgb) {
+    const qint64 at = index * 3;
+    if (at < 0 || at + 3 > table.size())
+        return;
+    table[at] = char(rgb >> 16);
+    table[at + 1] = char(rgb >> 8);
+    table[at + 2] = char(rgb);
+}
+
+// A colour for the transparent index that no other entry shares: half the second largest entry
+// (as red + 256 green + 65536 blue), halves rounded to even; nothing when it is unique already.
+std::optional<quint32> uniqueTransparentColour(const QByteArray &table, int transparentIndex) {
+    const qint64 entries = table.size() / 3;
+    if (transparentIndex >= entries)
+        return std::nullopt;
+    const quint32 key = tableEntry(table, transparentIndex);
+    bool shared = false;
+    for (qint64 i = 0; i < entries && !shared; ++i)
+        shared = i != transparentIndex && tableEntry(table, i) == key;
+    if (!shared)
+        return std::nullopt;
+    quint32 largest = 0;
+    quint32 second = 0;
+    for (qint64 i = 0; i < entries; ++i) {
+        const quint32 rgb = tableEntry(table, i);
+        const quint32 value = (rgb >> 16) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
+        if (value > largest) {
+            second = largest;
+            largest = value;
+        } else if (value > second) {
+            second = value;
+        }
+    }
+    quint32 half = second / 2;
+    if ((second & 1) && (half & 1))
+        ++half;
+    return ((half & 0xFF) << 16) | (half & 0xFF00) | (half >> 16);
+}
+
+}  // namespace
+
+quint8 gifColourComponent(qint64 colour, int component) {
+    if (component < 1 || component > 3 || colour < 0 || colour >= 0x1000000)
+        return 255;
+    return quint8(colour >> (8 * (component - 1)));
+}
+
+GifParseResult parseGif(QByteArray data, qint64 foreColour, bool changeTransparentColour) {
+    if (data.size() < 4 || !data.startsWith("GIF8"))
+        return {std::nullopt, QString::fromLatin1(kNotAGifText)};
+    GifStructure gif;
+    Bytes bytes(data);
+    gif.screenWidth = bytes.u16(6);
+    gif.screenHeight = bytes.u16(8);
+    gif.screenPacked = bytes.at(10);
+    gif.backgroundIndex = bytes.at(11);
+    gif.aspect = bytes.at(12);
+    gif.globalTable = gif.screenPacked & 0x80;
+    qint64 pos = 13;
+    if (gif.globalTable) {
+        for (qint64 entry = 13; entry <= 16; entry += 3) {
+            if (bytes.at(entry) == 0 && bytes.at(entry + 1) == 0 && bytes.at(entry + 2) == 0) {
+                for (int c = 0; c < 3; ++c)
+                    setByte(data, entry + c, gifColourComponent(foreColour, c + 1));
+            }
+        }
+        gif.globalTableCopy = bytes.slice(13, tableLength(gif.screenPacked));
+        pos += gif.globalTableCopy.size();
+    }
+
+    const qint64 size = bytes.size();
+    while (pos < size) {
+        GifFrame frame;
+        frame.palette = gif.globalTableCopy;
+        frame.startOffset = pos;
+        bool descriptor = false;
+        while (pos < size && !descriptor) {
+            const quint8 block = bytes.at(pos);
+            const quint8 label = bytes.at(pos + 1);
+            if (block == 0x2C) {
+                descriptor = true;
+            } else if (block == 0x3B) {
+                break;
+            } else if (block == 0x21 && (label == 0xFF || label == 0xFE || label == 0x01)) {
+                pos = bytes.subBlocksEnd(pos + 2) + 1;
+            } else if (block == 0x21 && label == 0xF9) {
+                const quint8 packed = bytes.at(pos + 3);
+                frame.delay = bytes.u16(pos + 4);
+                frame.transparentIndex = bytes.at(pos + 6);
+                frame.disposal = (packed >> 2) & 7;
+                frame.userInput = packed & 2;
+                frame.transparent = packed & 1;
+                pos += 7;
+            } else {
+                ++pos;
+            }
+        }
+        // A frame begun without an image descriptor has nothing to draw.
+        if (!descriptor)
+            break;
+
+        frame.descriptorOffset = pos;
+        frame.left = bytes.u16(pos + 1);
+        frame.top = bytes.u16(pos + 3);
+        frame.width = bytes.u16(pos + 5);
+        frame.height = bytes.u16(pos + 7);
+        const quint8 packed = bytes.at(pos + 9);
+        frame.localTable = packed & 0x80;
+        frame.interlaced = packed & 0x40;
+        frame.sorted = packed & 0x20;
+        frame.localSizeField = packed & 7;
+        pos += 10;
+        if (frame.localTable) {
+            frame.localTableOffset = pos;
+            frame.palette = bytes.slice(pos, tableLength(frame.localSizeField));
+            pos += frame.palette.size();
+        }
+        frame.lzwMinCodeSize = bytes.at(pos);
+        frame.endOffset = bytes.subBlocksEnd(pos + 1);
+
+        if (changeTransparentColour && frame.transparent && (frame.localTable || gif.globalTable)) {
+            QByteArray &table = frame.localTable ? frame.palette : gif.globalTableCopy;
+            if (const auto colour = uniqueTransparentColour(table, frame.transparentIndex)) {
+                setTableEntry(table, frame.transparentIndex, *colour);
+                if (!frame.localTable)
+                    setTableEntry(frame.palette, frame.transparentIndex, *colour);
+                const qint64 at = (frame.localTable ? frame.localTableOffset : 13) +
+                                  3 * qint64(frame.transparentIndex);
+                setByte(data, at, quint8(*colour >> 16));
+                setByte(data, at + 1, quint8(*colour >> 8));
+                setByte(data, at + 2, quint8(*colour));
+            }
+        }
+        gif.frames.append(frame);
+
+        pos = frame.endOffset + 1;
+        if (pos < size && bytes.at(pos) == 0x3B)
+            break;
+    }
+    gif.fileImage = data;
+    return {std::move(gif), QString()};
+}
+
+int GifStructure::canvasWidth() const {
+    int width = screenWidth;
+    for (const GifFrame &frame : frames)
+        width = std::max<int>(width, frame.width);
+    return (width + 31) / 32 * 32;
+}
+
+int GifStructure::canvasHeight() const {
+    int height = screenHeight;
+    for (const GifFrame &frame : frames)
+        height = std::max<int>(height, frame.height);
+    return height;
+}
+
+std::array<quint32, 256> GifStructure::colourTable(int frame) const {
+    std::array<quint32, 256> colours{};
+    const GifFrame &f = frames.at(frame);
+    const Bytes bytes(fileImage);
+    QByteArray table;
+    // Each frame is decoded against the screen's own table size: a local table never changes
+    // what the global table means for the frames after it.
+    if (f.localTable)
+        table = bytes.slice(f.localTableOffset, tableLength(f.localSizeField));
+    else if (globalTable)
+        table = bytes.slice(13, tableLength(screenPacked));
+    for (int i = 0; i < 256; ++i)
+        colours[size_t(i)] = tableEntry(table, i);
+    return colours;
+}
+
+std::optional<quint32> GifStructure::keyColour(int frame) const {
+    const GifFrame &f = frames.at(frame);
+    if (!f.transparent)
+        return std::nullopt;
+    return tableEntry(f.palette, f.transparentIndex);
+}
+
+QByteArray GifStructure::standaloneFrame(int frame) const {
+    const GifFrame &f = frames.at(frame);
+    const Bytes bytes(fileImage);
+    QByteArray out("GIF89a");
+    out.reserve(13 + 768 + 11 + f.endOffset - f.descriptorOffset);
+    const auto put16 = [&out](quint16 value) {
+        out.append(char(value & 0xFF));
+        out.append(char(value >> 8));
+    };
+    put16(f.width);
+    put16(f.height);
+    out.append(char(0xF7));
+    out.append(char(backgroundIndex));
+    out.append('\0');
+    for (int i = 0; i < 256; ++i) {
+        out.append(char(i));
+        out.append(char(0xFF));
+        out.append('\0');
+    }
+    out.append(char(0x2C));
+    put16(0);
+    put16(0);
+    put16(f.width);
+    put16(f.height);
+    out.append(char(bytes.at(f.descriptorOffset + 9) & 0x60));
+    const qint64 data =
+        f.descriptorOffset + 10 + (f.localTable ? tableLength(f.localSizeField) : 0);
+    const qint64 end = std::min(f.endOffset + 1, bytes.size());
+    out.append(bytes.slice(data, std::max<qint64>(end - data, 1)));
+    out.append(char(0x3B));
+    return out;
+}
+
+}  // namespace varnelo

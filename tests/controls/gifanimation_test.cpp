@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include "controls/gifanimation.h"
+#include "giftestfiles.h"
+
+using namespace varnelo;
+using namespace varnelo::test;
+
+namespace {
+
+const QRgb kBack = qRgb(240, 230, 200);
+const QRgb kFore = qRgb(20, 40, 160);
+const qint64 kForeColour = 20 | (40 << 8) | (160 << 16);
+
+QList<QRgb> colours(int count, int seed) {
+    QList<QRgb> table;
+    for (int i = 0; i < count; ++i)
+        table.append(qRgb((i * 37 + seed) % 256, (i * 91 + seed * 3) % 256, (i * 53 + 7) % 256));
+    return table;
+}
+
+// Frames at offsets with local tables of other sizes than the global one, transparency (also in
+// frame 0, with disposal 2), an interlaced frame, and a frame wider than the screen.
+QByteArray mixedGif() {
+    QList<QRgb> global = colours(16, 1);
+    global[0] = global[1] = qRgb(0, 0, 0);  // both become the fore colour
+    TestFrame first = patternFrame(0, 0, 100, 20, 16, 1);
+    first.disposal = 2;
+    first.transparent = 3;
+    TestFrame local = patternFrame(10, 3, 30, 7, 2, 2);
+    local.localTable = colours(2, 9);
+    local.transparent = 1;
+    TestFrame interlaced = patternFrame(50, 6, 64, 13, 16, 3);
+    interlaced.interlaced = true;
+    interlaced.transparent = 5;
+    TestFrame global2 = patternFrame(3, 1, 20, 9, 16, 4);
+    TestFrame cleared = patternFrame(90, 2, 37, 18, 4, 5);
+    cleared.disposal = 2;
+    cleared.localTable = colours(4, 17);
+    TestFrame wide = patternFrame(0, 15, 120, 5, 16, 6);
+    return writeTestGif(100, 20, global, {first, local, interlaced, global2, cleared, wide});
+}
+
+// Loads the GIF, draws the frames in order and compares each canvas with the reference drawn
+// from the same file (giflib wants a trailer).
+void expectSameAsReference(const QByteArray &gif, const QList<int> &order) {
+    const QByteArray whole = gif.endsWith(';') ? gif : gif + ';';
+    const QList<QImage> expected = referenceCanvases(whole, order, kBack, kFore);
+    ASSERT_EQ(expected.size(), order.size());
+    GifAnimation animation;
+    ASSERT_FALSE(animation.load(gif, kForeColour, true, kBack));
+    for (int i = 0; i < order.size(); ++i) {
+        EXPECT_TRUE(animation.render(order[i], kBack));
+        EXPECT_EQ(animation.canvas(), expected[i]) << "frame " << order[i] << " (step " << i << ")";
+        EXPECT_LE(animation.decodedFrameCount(), GifAnimation::kKeptFrames);
+    }
+}
+
+}  // namespace
+
+TEST(GifAnimation, FramesDecodedOnDemandDrawWhatEagerCompositingDraws) {
+    expectSameAsReference(writeTestGif(8, 5, colours(4, 2), {patternFrame(0, 0, 8, 5, 4, 0)}),
+                          {0, 0});
+    const QByteArray mixed = mixedGif();
+    expectSameAsReference(mixed, {0, 1, 2, 3, 4, 5});
+    // Out of order, with repeats: frames leave the small store and are decoded again.
+    expectSameAsReference(mixed, {5, 2, 0, 4, 4, 1, 3, 0, 2, 5, 1});
+}
+
+TEST(GifAnimation, TruncatedFileDrawsTheFramesBeforeTheDamage) {
+    const QByteArray gif = mixedGif();
+    GifAnimation whole;
+    ASSERT_FALSE(whole.load(gif, kForeColour, true, kBack));
+    EXPECT_EQ(whole.canvas().size(), QSize(128, 20));
+    const qsizetype afterThird = whole.structure()->frames[2].endOffset + 1;
+    expectSameAsReference(gif.left(afterThird), {0, 1, 2});
+
+    // Every cut, through every block, and garbage after a GIF header load and draw whatever is
+    // left without harm.
+    quint32 state = 7;
+    for (int length = 0; length < 400; length += 3) {
+        QByteArray garbage("GIF89a");
+        for (int i = 0; i < length; ++i) {
+            state = state * 1103515245u + 12345u;
+            garbage.append(char(state >> 16));
+        }
+        GifAnimation random;
+        if (!random.load(garbage, 0, true, kBack)) {
+            for (int frame = 0; frame < random.frameCount(); ++frame)
+                random.render(frame, kBack);
+        }
+    }
+    for (qsizetype length = 0; length <= gif.size(); length += 1 + length / 64) {
+        GifAnimation cut;
+        const auto error = cut.load(gif.left(length), kForeColour, true, kBack);
+        EXPECT_EQ(bool(error), length < 4);
+        for (int frame = -1; frame <= cut.frameCount(); ++frame)
+            cut.render(frame, kBack);
+    }
+}
+
+TEST(GifAnimation, FramesThatCannotBeDrawnLeaveTheCanvas) {
+    GifAnimation animation;
+    ASSERT_FALSE(animation.load(mixedGif(), kForeColour, true, kBack));
+    animation.render(1, kBack);
+    const QImage before = animation.canvas();
+    EXPECT_FALSE(animation.render(-1, kBack));
+    EXPECT_FALSE(animation.render(6, kBack));
+    EXPECT_EQ(animation.canvas(), before);
+
+    // A screen of 65535 x 65535 would need 16 GB: refused with a message, no frames.
+    QByteArray huge = writeTestGif(8, 5, colours(4, 2), {patternFrame(0, 0, 8, 5, 4, 0)});
+    huge[6] = huge[7] = huge[8] = huge[9] = char(0xFF);
+    const auto error = animation.load(huge, 0, true, kBack);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->text, "Sorry, this  file is too large to show");
+    EXPECT_EQ(animation.frameCount(), 0);
+
+    // Frame 0 whose image data is garbage: nothing is drawn, as in the control it models.
+    QByteArray broken = writeTestGif(8, 5, colours(4, 2), {patternFrame(0, 0, 8, 5, 4, 0)});
+    const qsizetype data = 13 + 12 + 10;  // header, table, image descriptor
+    broken[data] = char(0x0F);            // no LZW code size is that large
+    ASSERT_FALSE(animation.load(broken, 0, true, kBack));
+    EXPECT_FALSE(animation.render(0, kBack));
+}
