@@ -1,6 +1,7 @@
 #include "recitation/infoframe.h"
 
 #include <algorithm>
+#include <array>
 
 #include "recitation/mpegheader.h"
 
@@ -74,11 +75,34 @@ std::optional<MpegHeader> chooseHeader(const InfoFrameSpec &spec, quint32 *raw) 
 }  // namespace
 
 quint16 crc16(const char *data, qsizetype size, quint16 crc) {
-    for (qsizetype i = 0; i < size; ++i) {
-        crc ^= quint8(data[i]);
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1;
+    // Eight bytes a step: table k holds the CRC of a byte followed by k zero bytes. The music CRC
+    // covers the whole saved range, so a bit-at-a-time loop would cost more than copying it.
+    static const auto tables = [] {
+        std::array<std::array<quint16, 256>, 8> t{};
+        for (int i = 0; i < 256; ++i) {
+            quint16 c = quint16(i);
+            for (int bit = 0; bit < 8; ++bit) {
+                c = (c & 1) ? (c >> 1) ^ 0xA001 : c >> 1;
+            }
+            t[0][size_t(i)] = c;
         }
+        for (size_t k = 1; k < t.size(); ++k) {
+            for (size_t i = 0; i < 256; ++i) {
+                t[k][i] = quint16((t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xff]);
+            }
+        }
+        return t;
+    }();
+    const auto *p = reinterpret_cast<const quint8 *>(data);
+    qsizetype i = 0;
+    for (; i + 8 <= size; i += 8) {
+        const quint8 *b = p + i;
+        crc = tables[7][b[0] ^ (crc & 0xff)] ^ tables[6][b[1] ^ (crc >> 8)] ^ tables[5][b[2]] ^
+              tables[4][b[3]] ^ tables[3][b[4]] ^ tables[2][b[5]] ^ tables[1][b[6]] ^
+              tables[0][b[7]];
+    }
+    for (; i < size; ++i) {
+        crc = quint16((crc >> 8) ^ tables[0][(crc ^ p[i]) & 0xff]);
     }
     return crc;
 }
