@@ -29,6 +29,8 @@ constexpr long kPreframesMpeg1 = 10;
 constexpr long kPreframesMpeg2 = 40;
 // Frames the indexer publishes at a time: small enough that a waiting seek wakes soon.
 constexpr size_t kPublishFrames = 512;
+// Bytes the indexer reads at a time.
+constexpr qint64 kReadChunk = 1 << 20;
 
 qint64 divFloor(qint64 a, qint64 b) {
     const qint64 q = a / b;
@@ -125,11 +127,27 @@ void Mp3Stream::Index::publish(std::vector<off_t> &batch) {
 }
 
 void Mp3Stream::Index::run(std::atomic<qint64> *length, int rate) {
-    MpegFrameWalker walker(m_data, m_start);
+    // The walk reads the file through a small buffer rather than the mapping: touching a fresh
+    // mapping page by page costs several times what reading the same bytes does.
+    QFile file(m_path);
+    const bool readable = file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    std::vector<uchar> buffer(size_t(kReadChunk + MpegFrameWalker::kLookahead));
+    const auto fill = [&](qint64 from) {
+        const qint64 got =
+            readable && file.seek(from)
+                ? file.read(reinterpret_cast<char *>(buffer.data()), qint64(buffer.size()))
+                : 0;
+        return std::max<qint64>(got, 0);  // a failed read ends the walk where it stands
+    };
+    MpegFrameWalker walker(buffer.data(), m_start, m_start.firstFrame, fill(m_start.firstFrame));
     std::vector<off_t> batch;
     batch.reserve(kPublishFrames);
     bool cancelled = false;
     for (qint64 at = walker.next(); at >= 0; at = walker.next()) {
+        if (walker.needsUntil() > walker.windowEnd()) {
+            const qint64 from = walker.position();
+            walker.setWindow(buffer.data(), from, fill(from));
+        }
         batch.push_back(off_t(at));
         if (batch.size() == kPublishFrames) {
             if (m_stop) {

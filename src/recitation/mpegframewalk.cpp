@@ -20,15 +20,16 @@ quint32 be32(const uchar *p) {
     return quint32(p[0]) << 24 | quint32(p[1]) << 16 | quint32(p[2]) << 8 | quint32(p[3]);
 }
 
-std::optional<MpegHeader> headerAt(const uchar *data, qint64 end, qint64 at) {
-    if (at < 0 || at + 4 > end) {
+// data holds the bytes from offset base up to end.
+std::optional<MpegHeader> headerAt(const uchar *data, qint64 end, qint64 at, qint64 base = 0) {
+    if (at < base || at + 4 > end) {
         return std::nullopt;
     }
-    return parseMpegHeader(be32(data + at));
+    return parseMpegHeader(be32(data + (at - base)));
 }
 
-bool sameKind(const uchar *data, qint64 end, qint64 at, quint32 kind) {
-    return headerAt(data, end, at) && (be32(data + at) & kKindMask) == kind;
+bool sameKind(const uchar *data, qint64 end, qint64 at, quint32 kind, qint64 base = 0) {
+    return headerAt(data, end, at, base) && (be32(data + (at - base)) & kKindMask) == kind;
 }
 
 // A header at `at` of the given kind whose frame ends at the end of the data or where another
@@ -152,12 +153,20 @@ std::optional<MpegStreamStart> findMpegStreamStart(const uchar *data, qint64 siz
     return start;
 }
 
-MpegFrameWalker::MpegFrameWalker(const uchar *data, const MpegStreamStart &start)
-    : m_data(data),
-      m_dataEnd(start.dataEnd),
+MpegFrameWalker::MpegFrameWalker(const uchar *data, const MpegStreamStart &start, qint64 base,
+                                 qint64 size)
+    : m_dataEnd(start.dataEnd),
       m_kind(start.kind),
       m_at(start.firstFrame),
-      m_lastEnd(start.firstFrame) {}
+      m_lastEnd(start.firstFrame) {
+    setWindow(data, base, size < 0 ? start.dataEnd - base : size);
+}
+
+void MpegFrameWalker::setWindow(const uchar *data, qint64 base, qint64 size) {
+    m_data = data;
+    m_base = base;
+    m_windowEnd = std::min(base + size, m_dataEnd);
+}
 
 qint64 MpegFrameWalker::stop(End why) {
     m_end = why;
@@ -169,8 +178,8 @@ qint64 MpegFrameWalker::next() {
         return -1;
     }
     // Most headers repeat one of the last two (padding on and off): skip parsing them again.
-    if (m_at + 4 <= m_dataEnd) {
-        const quint32 word = be32(m_data + m_at);
+    if (m_at >= m_base && m_at + 4 <= m_windowEnd) {
+        const quint32 word = be32(m_data + (m_at - m_base));
         for (const Seen &seen : m_seen) {
             if (seen.frameBytes > 0 && word == seen.word && m_at + seen.frameBytes <= m_dataEnd) {
                 const qint64 frame = m_at;
@@ -180,25 +189,27 @@ qint64 MpegFrameWalker::next() {
             }
         }
     }
-    std::optional<MpegHeader> header = headerAt(m_data, m_dataEnd, m_at);
+    std::optional<MpegHeader> header = headerAt(m_data, m_windowEnd, m_at, m_base);
     if (!header) {
         // The decoder takes the first valid header within its resync limit, of whatever kind.
-        const qint64 limit = std::min(m_at + kResyncLimit, m_dataEnd);
+        const qint64 limit = std::min(m_at + kResyncLimit, m_windowEnd);
         qint64 found = m_at + 1;
-        while (found < limit && !(m_data[found] == 0xFF && headerAt(m_data, m_dataEnd, found))) {
+        while (found < limit &&
+               !(m_data[found - m_base] == 0xFF && headerAt(m_data, m_windowEnd, found, m_base))) {
             ++found;
         }
         if (found >= limit) {
             return stop(found >= m_dataEnd ? End::EndOfData : End::Lost);
         }
         m_at = found;
-        header = headerAt(m_data, m_dataEnd, m_at);
+        header = headerAt(m_data, m_windowEnd, m_at, m_base);
     }
-    const quint32 kind = be32(m_data + m_at) & kKindMask;
+    const quint32 kind = be32(m_data + (m_at - m_base)) & kKindMask;
     const qint64 next = m_at + header->frameBytes;
     // Another rate, layer or version that holds for the next frame too is a new stream; a lone
     // header of another kind is still a frame to the decoder.
-    if (kind != m_kind && (next == m_dataEnd || sameKind(m_data, m_dataEnd, next, kind))) {
+    if (kind != m_kind &&
+        (next == m_dataEnd || sameKind(m_data, m_windowEnd, next, kind, m_base))) {
         m_changedRate = header->sampleRate;
         return stop(End::FormatChange);
     }
@@ -206,7 +217,7 @@ qint64 MpegFrameWalker::next() {
         return stop(End::EndOfData);  // cut off: the decoder cannot read it either
     }
     if (kind == m_kind) {
-        m_seen[m_nextSeen] = Seen{be32(m_data + m_at), header->frameBytes};
+        m_seen[m_nextSeen] = Seen{be32(m_data + (m_at - m_base)), header->frameBytes};
         m_nextSeen = 1 - m_nextSeen;
     }
     const qint64 frame = m_at;

@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
 #include <optional>
 
 #include "recitation/mpegheader.h"
@@ -43,7 +44,21 @@ class MpegFrameWalker {
 public:
     enum class End { NotYet, EndOfData, Lost, FormatChange };
 
-    MpegFrameWalker(const uchar *data, const MpegStreamStart &start);
+    // Bytes the walk can see: at most kLookahead are read past position() for one frame.
+    static constexpr qint64 kLookahead = 16 * 1024;
+
+    // Walks data, which holds the file's bytes from offset base on (the whole file when base is
+    // 0); setWindow() hands over the next stretch when position() + kLookahead passes its end.
+    MpegFrameWalker(const uchar *data, const MpegStreamStart &start, qint64 base = 0,
+                    qint64 size = -1);
+    void setWindow(const uchar *data, qint64 base, qint64 size);
+    // Offset of the next byte the walk reads.
+    qint64 position() const { return m_at; }
+    // Offset past the last byte the walk can see.
+    qint64 windowEnd() const { return m_windowEnd; }
+    // Where the bytes the walk can see must reach for its next step: its lookahead, or the end of
+    // the frame data.
+    qint64 needsUntil() const { return std::min(m_at + kLookahead, m_dataEnd); }
 
     // Offset of the next frame; -1 once the walk has ended (end() says why).
     qint64 next();
@@ -56,7 +71,9 @@ public:
 private:
     qint64 stop(End why);
 
-    const uchar *m_data;
+    const uchar *m_data;  // the byte at offset m_base
+    qint64 m_base = 0;
+    qint64 m_windowEnd;  // offset past the last byte of m_data, never past m_dataEnd
     qint64 m_dataEnd;
     quint32 m_kind;
     qint64 m_at;
