@@ -45,17 +45,17 @@ int tagOffset(const MpegHeader &header) {
 
 // The info frame's header: the audio header without CRC, padding or private bit, at the audio's
 // own bitrate when that holds the tag and the bitrate is constant, else the smallest that does.
-std::optional<MpegHeader> chooseHeader(const InfoFrameSpec &spec, quint32 *raw) {
-    const std::optional<MpegHeader> audio = parseMpegHeader(spec.audioHeader);
+std::optional<MpegHeader> chooseHeader(const InfoFrameFields &fields, quint32 *raw) {
+    const std::optional<MpegHeader> audio = parseMpegHeader(fields.audioHeader);
     if (!audio || audio->layer != 3) {
         return std::nullopt;
     }
-    const quint32 word = readBe32(spec.audioHeader, 0);
+    const quint32 word = readBe32(fields.audioHeader, 0);
     const quint32 base = (word & ~quint32(0xF300)) | 0x10000;
     const auto fits = [](const std::optional<MpegHeader> &h) {
         return h && h->frameBytes >= tagOffset(*h) + kXingBytes + kLameTagBytes;
     };
-    if (!spec.vbr) {
+    if (!fields.vbr) {
         const quint32 own = base | (word & 0xF000);
         if (fits(parseMpegHeader(own))) {
             *raw = own;
@@ -154,15 +154,15 @@ std::optional<InfoTag> readInfoTag(const QByteArray &frame) {
     return tag;
 }
 
-int infoFrameBytes(const InfoFrameSpec &spec) {
+int infoFrameBytes(const InfoFrameFields &fields) {
     quint32 raw = 0;
-    const std::optional<MpegHeader> header = chooseHeader(spec, &raw);
+    const std::optional<MpegHeader> header = chooseHeader(fields, &raw);
     return header ? header->frameBytes : 0;
 }
 
-QByteArray makeInfoFrame(const InfoFrameSpec &spec) {
+QByteArray makeInfoFrame(const InfoFrameFields &fields) {
     quint32 raw = 0;
-    const std::optional<MpegHeader> header = chooseHeader(spec, &raw);
+    const std::optional<MpegHeader> header = chooseHeader(fields, &raw);
     if (!header) {
         return {};
     }
@@ -170,33 +170,34 @@ QByteArray makeInfoFrame(const InfoFrameSpec &spec) {
     writeBe(frame, 0, raw, 4);
 
     const int at = tagOffset(*header);
-    const qint64 total = header->frameBytes + spec.audioBytes;
-    frame.replace(at, 4, spec.vbr ? "Xing" : "Info");
+    const qint64 total = header->frameBytes + fields.audioBytes;
+    frame.replace(at, 4, fields.vbr ? "Xing" : "Info");
     writeBe(frame, at + 4, kFramesFlag | kBytesFlag | kTocFlag | kQualityFlag, 4);
-    const qint64 frames = qint64(spec.frameStarts.size());
+    const qint64 frames = qint64(fields.frameStarts.size());
     writeBe(frame, at + 8, quint32(frames), 4);
     writeBe(frame, at + 12, quint32(total), 4);
     // Seek table: for each percent of the playing time, the share of the bytes before it in 256ths.
     for (int percent = 0; percent < 100 && frames > 0; ++percent) {
-        const qint64 before = header->frameBytes + spec.frameStarts[size_t(percent * frames / 100)];
+        const qint64 before =
+            header->frameBytes + fields.frameStarts[size_t(percent * frames / 100)];
         frame[at + 16 + percent] = char(std::min<qint64>(255, before * 256 / total));
     }
     // Quality (at + 116) stays 0: the frames are copied, not encoded here.
 
     const int lameAt = at + kXingBytes;
-    QByteArray lame = spec.lameBase.size() == kLameTagBytes && spec.lameBase[0] != 0
-                          ? spec.lameBase
+    QByteArray lame = fields.lameBase.size() == kLameTagBytes && fields.lameBase[0] != 0
+                          ? fields.lameBase
                           : QByteArray("LAME3.100").leftJustified(kLameTagBytes, '\0');
-    if (spec.lameBase.size() != kLameTagBytes || spec.lameBase[0] == 0) {
-        lame[kLameMethod] = char(spec.vbr ? 0 : 1);  // unknown VBR method or constant bitrate
+    if (fields.lameBase.size() != kLameTagBytes || fields.lameBase[0] == 0) {
+        lame[kLameMethod] = char(fields.vbr ? 0 : 1);  // unknown VBR method or constant bitrate
     }
     // The source's peak and replay gain describe the whole recitation, not this stretch.
     lame.replace(kLamePeak, 8, QByteArray(8, '\0'));
-    const int delay = std::clamp(spec.delay, 0, kMaxGapSamples);
-    const int padding = std::clamp(spec.padding, 0, kMaxGapSamples);
+    const int delay = std::clamp(fields.delay, 0, kMaxGapSamples);
+    const int padding = std::clamp(fields.padding, 0, kMaxGapSamples);
     writeBe(lame, kLameGap, quint32(delay) << 12 | quint32(padding), 3);
     writeBe(lame, kLameMusicLength, quint32(total), 4);
-    writeBe(lame, kLameMusicCrc, spec.musicCrc, 2);
+    writeBe(lame, kLameMusicCrc, fields.musicCrc, 2);
     frame.replace(lameAt, kLameTagBytes, lame);
     writeBe(frame, lameAt + kLameTagCrc, crc16(frame.constData(), lameAt + kLameTagCrc), 2);
     return frame;

@@ -39,7 +39,7 @@ struct InfoTag {
 std::optional<InfoTag> readInfoTag(const QByteArray &frame);
 
 // What the info frame in front of a stretch of layer III frames describes.
-struct InfoFrameSpec {
+struct InfoFrameFields {
     QByteArray audioHeader;           // header of an audio frame: version, layer, rate and mode
     bool vbr = false;                 // "Xing" for varying bitrates, "Info" for a constant one
     std::vector<qint64> frameStarts;  // offset of each audio frame from the first one
@@ -50,11 +50,11 @@ struct InfoFrameSpec {
     QByteArray lameBase;   // a source's LAME extension whose encoder details are kept
 };
 
-// Size in bytes of the info frame for spec; 0 when audioHeader is not a layer III header.
-int infoFrameBytes(const InfoFrameSpec &spec);
+// Size in bytes of the info frame for fields; 0 when audioHeader is not a layer III header.
+int infoFrameBytes(const InfoFrameFields &fields);
 // The info frame: a silent frame of the audio's kind whose Xing/Info tag gives the frame and
 // byte count, a seek table, and a LAME extension with delay, padding, music length and CRC and
 // its own CRC. Empty when audioHeader is not a layer III header.
-QByteArray makeInfoFrame(const InfoFrameSpec &spec);
+QByteArray makeInfoFrame(const InfoFrameFields &fields);
 
 }  // namespace varnelo

@@ -162,9 +162,9 @@ std::vector<qint64> frameStarts(const FrameLocator &frames, const FrameSpan &lea
 // The info frame that makes a gapless decoder of the frames lead..last play the source's
 // samples of startMs..endMs; nullopt (a cut without one) when the frames are not numbered, not
 // layer III, or do not hold the range.
-std::optional<InfoFrameSpec> planInfoFrame(QFileDevice &source, const FrameLocator &frames,
-                                           const FrameSpan &lead, const FrameSpan &last,
-                                           qint32 startMs, qint32 endMs) {
+std::optional<InfoFrameFields> planInfoFrame(QFileDevice &source, const FrameLocator &frames,
+                                             const FrameSpan &lead, const FrameSpan &last,
+                                             qint32 startMs, qint32 endMs) {
     if (lead.number < 0 || last.number < lead.number) {
         return std::nullopt;
     }
@@ -172,29 +172,29 @@ std::optional<InfoFrameSpec> planInfoFrame(QFileDevice &source, const FrameLocat
     if (!head || head->header.layer != 3) {
         return std::nullopt;
     }
-    InfoFrameSpec spec;
-    spec.frameStarts = frameStarts(frames, lead, last);
-    if (spec.frameStarts.empty()) {
+    InfoFrameFields fields;
+    fields.frameStarts = frameStarts(frames, lead, last);
+    if (fields.frameStarts.empty()) {
         return std::nullopt;
     }
-    spec.audioBytes = last.end - lead.begin;
+    fields.audioBytes = last.end - lead.begin;
     const std::optional<InfoTag> sourceTag = sourceInfoTag(source, frames);
     if (sourceTag) {
-        spec.vbr = sourceTag->vbr;
-        spec.lameBase = sourceTag->lame;
+        fields.vbr = sourceTag->vbr;
+        fields.lameBase = sourceTag->lame;
     } else {
         // Frames of one bitrate differ by the padding byte at most.
-        qint64 smallest = spec.audioBytes;
+        qint64 smallest = fields.audioBytes;
         qint64 largest = 0;
-        for (size_t i = 0; i < spec.frameStarts.size(); ++i) {
+        for (size_t i = 0; i < fields.frameStarts.size(); ++i) {
             const qint64 end =
-                i + 1 < spec.frameStarts.size() ? spec.frameStarts[i + 1] : spec.audioBytes;
-            smallest = std::min(smallest, end - spec.frameStarts[i]);
-            largest = std::max(largest, end - spec.frameStarts[i]);
+                i + 1 < fields.frameStarts.size() ? fields.frameStarts[i + 1] : fields.audioBytes;
+            smallest = std::min(smallest, end - fields.frameStarts[i]);
+            largest = std::max(largest, end - fields.frameStarts[i]);
         }
-        spec.vbr = largest - smallest > 1;
+        fields.vbr = largest - smallest > 1;
     }
-    spec.audioHeader = head->bytes.left(4);
+    fields.audioHeader = head->bytes.left(4);
 
     // Sample s of the source's gapless decode is decoded sample s + sourceLead of its frames;
     // the cut's decode starts at its frame lead.number.
@@ -203,17 +203,17 @@ std::optional<InfoFrameSpec> planInfoFrame(QFileDevice &source, const FrameLocat
     const qint64 shift = (sourceTag ? sourceTag->leadingSamples() : 0) - lead.number * spf;
     const qint64 rawStart = qint64(startMs) * rate / 1000 + shift;
     const qint64 rawEnd = qint64(endMs) * rate / 1000 + shift;
-    const qint64 decoded = qint64(spec.frameStarts.size()) * spf;
+    const qint64 decoded = qint64(fields.frameStarts.size()) * spf;
     // Before the first 529 samples nothing can be kept; past 4095 the lead-in plays.
-    spec.delay = int(std::clamp<qint64>(rawStart - kDecoderDelaySamples, 0, kMaxGapSamples));
+    fields.delay = int(std::clamp<qint64>(rawStart - kDecoderDelaySamples, 0, kMaxGapSamples));
     const qint64 padding = decoded + kDecoderDelaySamples - rawEnd;
     // An empty range, or one inside the first 529 samples, cannot be told: whole frames play.
     if (padding < 0 || padding > kMaxGapSamples || rawEnd > decoded ||
-        rawEnd <= spec.delay + kDecoderDelaySamples) {
+        rawEnd <= fields.delay + kDecoderDelaySamples) {
         return std::nullopt;
     }
-    spec.padding = int(padding);
-    return spec;
+    fields.padding = int(padding);
+    return fields;
 }
 
 }  // namespace
@@ -268,7 +268,7 @@ Mp3CutResult CutMp3Range(const QString &sourcePath, const FrameLocator &frames, 
         return result;
     }
     const FrameSpan lead = leadInFrame(source, frames, *first);
-    std::optional<InfoFrameSpec> info =
+    std::optional<InfoFrameFields> info =
         planInfoFrame(source, frames, lead, *last, startMs, std::min(endMs, length));
     const qint64 infoBytes = info ? infoFrameBytes(*info) : 0;
     if (!source.seek(lead.begin)) {
