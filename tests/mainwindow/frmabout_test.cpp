@@ -199,13 +199,6 @@ TEST_F(AboutTest, StartupOptionIsStoredHoweverTheWindowCloses) {
         EXPECT_FALSE(window.isVisible());
         EXPECT_EQ(m_store.get("About", "Show3", ""), "0");
     }
-    frmAbout window(m_store, appFolder(), tempFolder(), m_opener, m_messages);
-    auto *chkStartup = window.findChild<QCheckBox *>("chkStartup");
-    EXPECT_TRUE(chkStartup->isChecked());
-    chkStartup->setChecked(false);
-    window.show();
-    window.close();
-    EXPECT_EQ(m_store.get("About", "Show3", ""), "1");
 }
 
 TEST_F(AboutTest, LinksOpenOutsideAndThePageStays) {
