@@ -9,7 +9,7 @@
 
 #include "display/qthtmlview.h"
 #include "mainwindow/aboutmodel.h"
-#include "mainwindow/documentopener.h"
+#include "platform/documentopener.h"
 #include "platform/messagebox.h"
 #include "platform/settingsfile.h"
 

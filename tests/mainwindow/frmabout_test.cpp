@@ -11,7 +11,7 @@
 #include "data/archivewriter.h"
 #include "display/qthtmlview.h"
 #include "mainwindow/aboutmodel.h"
-#include "mainwindow/documentopener.h"
+#include "platform/documentopener.h"
 #include "mainwindow/frmabout.h"
 #include "platform/memorysettingsstore.h"
 #include "platform/messagebox.h"

@@ -1,4 +1,4 @@
-#include "mainwindow/documentopener.h"
+#include "platform/documentopener.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
