@@ -15,31 +15,37 @@ SuraLoader::SuraLoader(SuraLoadView &view, MessageBox &messages, Folders folders
       m_folders(std::move(folders)),
       m_arabicTextDisabled(arabicTextDisabled) {}
 
+namespace {
+
+bool isSura(int sura) {
+    return sura >= 1 && sura <= SuraCount;
+}
+
+}  // namespace
+
 void SuraLoader::selectionChanged() {
     if (m_loading)
         return;  // the running load picks the selection up when it ends
+    // Only the selection at the end of a load counts, so nothing queues beyond one more load; a
+    // load that failed is not retried until the user selects again.
     int attempted = 0;
-    // Only the selection at the end of a load counts, so nothing queues beyond one more load.
-    for (int sura = m_view.selectedSura(); sura >= 1 && sura <= SuraCount && sura != attempted;
-         sura = m_view.selectedSura()) {
-        attempted = sura;
+    while (isSura(m_view.selectedSura()) && m_view.selectedSura() != attempted) {
         m_loading = true;
         m_view.processEvents();
         // The events may have moved the selection; the sura loaded is the one selected now.
         attempted = m_view.selectedSura();
-        const bool loaded = attempted >= 1 && attempted <= SuraCount && load(attempted);
+        if (isSura(attempted))
+            load(attempted);
         m_loading = false;
-        if (!loaded)
-            return;
     }
 }
 
-bool SuraLoader::load(int sura) {
+void SuraLoader::load(int sura) {
     const QString stem = varnelo::SuraFileNumber(sura);
     DataResult<QList<VerseTime>> times = readVerseTimes(m_folders.app, m_folders.temp, sura);
     if (!times.ok()) {
         fail(times.error);
-        return false;
+        return;
     }
     m_sura = sura;
     m_verseTimes = times.value;
@@ -54,7 +60,7 @@ bool SuraLoader::load(int sura) {
         DataResult<QList<qint16>> heights = readVerseHeights(m_folders.app, m_folders.temp, sura);
         if (!heights.ok()) {
             fail(heights.error);
-            return false;
+            return;
         }
         m_verseHeights = heights.value;
     }
@@ -73,7 +79,7 @@ bool SuraLoader::load(int sura) {
         m_view.processEvents();
         if (!words.ok()) {
             fail(words.error);
-            return false;
+            return;
         }
         m_wordRecords = words.value;
         m_view.setWordHelpVisible(true);
@@ -84,7 +90,6 @@ bool SuraLoader::load(int sura) {
     m_view.updateShadeCaption();
     m_view.SetText();
     m_view.openMp3(m_mp3FilePath);
-    return true;
 }
 
 void SuraLoader::fail(const QString &error) {

@@ -80,8 +80,8 @@ public:
     SuraTextParts &textParts() { return m_textParts; }
 
 private:
-    // One pass of the load sequence; false when it stopped on a missing file.
-    bool load(int sura);
+    // One pass of the load sequence; a missing file stops it with a message.
+    void load(int sura);
     void fail(const QString &error);
 
     SuraLoadView &m_view;

@@ -23,7 +23,8 @@ public:
     QStringList calls;
     int selection = 0;
     bool panelVisible = true;
-    std::function<void()> onEvents;  // what the user does while events run
+    std::function<void()> onEvents;        // what the user does while events run
+    std::function<void()> onTranslations;  // the same, while translations load
     QByteArray shownImage;
 
     int selectedSura() const override { return selection; }
@@ -35,7 +36,11 @@ public:
     void setRangeSliders(int sura, int last) override {
         calls << QStringLiteral("rangeSliders %1 %2").arg(sura).arg(last);
     }
-    void loadTranslations(const QString &member) override { calls << "translations " + member; }
+    void loadTranslations(const QString &member) override {
+        calls << "translations " + member;
+        if (onTranslations)
+            std::exchange(onTranslations, nullptr)();
+    }
     void hideWordPicture() override { calls << "hideWordPicture"; }
     void setCurrentSlider(int last) override {
         calls << QStringLiteral("currentSlider %1").arg(last);
@@ -176,6 +181,17 @@ TEST_F(SuraLoaderTest, AMissingFileStopsTheLoadAndTheNextSelectionStillLoads) {
     view.calls.clear();
     select(l, 1);
     EXPECT_TRUE(view.calls.contains("mp3 001.mp3"));
+
+    // A selection made while the failing load ran is loaded after it.
+    view.calls.clear();
+    view.onTranslations = [&] {
+        view.selection = 78;
+        l.selectionChanged();
+    };
+    select(l, 3);
+    EXPECT_EQ(messages.texts.size(), 2);
+    EXPECT_EQ(view.calls.filter("mp3 ").join(','), "mp3 078.mp3");
+    EXPECT_EQ(l.loadedSura(), 78);
 
     // A sura without its member in pos.dat stops before anything changes on screen.
     view.calls.clear();
