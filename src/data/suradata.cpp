@@ -24,14 +24,18 @@ DataResult<T> failed(const QString &archivePath, const QString &member, const QS
     return {T{}, QStringLiteral("%1, member %2: %3").arg(archivePath, member, why)};
 }
 
-// Reads the member and parses it, carrying either error along with the member's name.
+// Reads the sura's member of a data archive and parses it with the sura's verse count, carrying
+// either error along with the member's name.
 template <typename T, typename Parse>
-DataResult<T> readParsed(const QString &archivePath, const QString &member,
-                         const QString &tempFolder, bool decode, Parse parse) {
+DataResult<T> readSuraMember(const QString &appFolder, const QString &tempFolder, int sura,
+                             const QString &archiveFile, const QString &extension, bool decode,
+                             Parse parse) {
+    const QString archivePath = dataArchive(appFolder, archiveFile);
+    const QString member = SuraFileNumber(sura) + extension;
     DataResult<QByteArray> bytes = readMemberBytes(archivePath, member, tempFolder, decode);
     if (!bytes.ok())
         return {T{}, bytes.error};
-    DataResult<T> parsed = parse(bytes.value);
+    DataResult<T> parsed = parse(bytes.value, verseCountOf(sura));
     if (!parsed.ok())
         return failed<T>(archivePath, member, parsed.error);
     return parsed;
@@ -110,25 +114,20 @@ QList<WordRecord> parseWordRecords(const QByteArray &bytes) {
 
 DataResult<QList<VerseTime>> readVerseTimes(const QString &appFolder, const QString &tempFolder,
                                             int sura) {
-    const int n = verseCountOf(sura);
-    return readParsed<QList<VerseTime>>(dataArchive(appFolder, QStringLiteral("pos.dat")),
-                                        SuraFileNumber(sura) + ".pos", tempFolder, false,
-                                        [n](const QByteArray &b) { return parseVerseTimes(b, n); });
+    return readSuraMember<QList<VerseTime>>(appFolder, tempFolder, sura, "pos.dat", ".pos", false,
+                                            parseVerseTimes);
 }
 
 DataResult<QList<qint16>> readVerseHeights(const QString &appFolder, const QString &tempFolder,
                                            int sura) {
-    const int n = verseCountOf(sura);
-    return readParsed<QList<qint16>>(dataArchive(appFolder, QStringLiteral("hgt.dat")),
-                                     SuraFileNumber(sura) + ".hgt", tempFolder, false,
-                                     [n](const QByteArray &b) { return parseVerseHeights(b, n); });
+    return readSuraMember<QList<qint16>>(appFolder, tempFolder, sura, "hgt.dat", ".hgt", false,
+                                         parseVerseHeights);
 }
 
 DataResult<QList<WordRecord>> readWordRecords(const QString &appFolder, const QString &tempFolder,
                                               int sura) {
-    return readParsed<QList<WordRecord>>(
-        dataArchive(appFolder, QStringLiteral("wm.dat")), SuraFileNumber(sura) + ".qwf", tempFolder,
-        true, [](const QByteArray &b) {
+    return readSuraMember<QList<WordRecord>>(
+        appFolder, tempFolder, sura, "wm.dat", ".qwf", true, [](const QByteArray &b, int) {
             return DataResult<QList<WordRecord>>{parseWordRecords(b), {}};
         });
 }
