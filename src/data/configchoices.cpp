@@ -1,7 +1,6 @@
 #include "data/configchoices.h"
 
-#include <QFileInfo>
-
+#include "data/translations.h"
 #include "platform/settingsfile.h"
 #include "platform/settingsstore.h"
 
@@ -21,8 +20,9 @@ std::array<QString, 3> ChooseTranslations(const QString &configPath, const QStri
         const QString key = QStringLiteral("Text%1").arg(i + 1);
         QString name = ReadConfigValue(configPath, key, kDefaultTranslations[i]);
         name = name.toLower().remove(QLatin1String(".dat"));
-        const QString archive = appFolder + QStringLiteral("/data/tdata/") + name + ".dat";
-        names[i] = QFileInfo(archive).isFile() ? name : kDefaultTranslations[i];
+        // The name was lower-cased, so the archive is looked for ignoring letter case.
+        names[i] =
+            translationArchivePath(appFolder, name).isEmpty() ? kDefaultTranslations[i] : name;
     }
     return names;
 }

@@ -12,7 +12,8 @@ class SettingsStore;
 inline constexpr std::array<const char *, 3> TranslationSections = {"T", "D", "W"};
 
 // The default translation names of windows 2, 3, 4: config.ini Text1..Text3 lower-cased with every
-// ".dat" removed, or the built-in default name when appFolder/data/tdata/<name>.dat is no file.
+// ".dat" removed, or the built-in default name when appFolder/data/tdata has no <name>.dat in any
+// letter case.
 std::array<QString, 3> ChooseTranslations(const QString &configPath, const QString &appFolder);
 
 // The translations windows 2, 3, 4 show: the stored TransName of T, D, W, else the chosen default.

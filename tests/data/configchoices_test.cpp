@@ -18,17 +18,19 @@ TEST(ChooseTranslations, LowerCasedStemOrDefault) {
     ASSERT_TRUE(QDir(app).mkpath("data/tdata"));
     ASSERT_TRUE(writeFileBytes(app + "/data/tdata/mytrans.dat", ""));
     const QString ini = app + "/config.ini";
-    ASSERT_TRUE(writeFileBytes(ini, "[Main]\nText1=MyTrans.DAT\nText2=Missing One\n"));
+    ASSERT_TRUE(writeFileBytes(app + "/data/tdata/Other Trans.dat", ""));
+    ASSERT_TRUE(
+        writeFileBytes(ini, "[Main]\nText1=MyTrans.DAT\nText2=Missing One\nText3=Other Trans\n"));
 
     const auto chosen = ChooseTranslations(ini, app);
     EXPECT_EQ(chosen[0], "mytrans");
     EXPECT_EQ(chosen[1], "English - Dabrel Ostin");
-    EXPECT_EQ(chosen[2], "English - Dabrel Ostin Commentary");
+    EXPECT_EQ(chosen[2], "other trans");
 
     MemorySettingsStore store;
     store.save("D", "TransName", "stored");
     EXPECT_EQ(StoredTranslations(store, chosen),
-              (std::array<QString, 3>{"mytrans", "stored", "English - Dabrel Ostin Commentary"}));
+              (std::array<QString, 3>{"mytrans", "stored", "other trans"}));
 
     ASSERT_TRUE(writeFileBytes(ini, "[Main]\nText1=MyTrans.DAT\n"));
     QFile::remove(app + "/data/tdata/mytrans.dat");
