@@ -1,0 +1,27 @@
+#include "data/clipboardreferencehook.h"
+
+#include "platform/clipboard.h"
+
+namespace varnelo {
+
+ClipboardReferenceHook::ClipboardReferenceHook(Clipboard &clipboard, int suraCount,
+                                               Handler onReference)
+    : m_clipboard(clipboard), m_suraCount(suraCount), m_onReference(std::move(onReference)) {
+    m_clipboard.setChangedCallback([this] { clipboardChanged(); });
+}
+
+ClipboardReferenceHook::~ClipboardReferenceHook() {
+    m_clipboard.setChangedCallback({});
+}
+
+void ClipboardReferenceHook::clipboardChanged() {
+    if (!m_startupDone)
+        return;
+    const std::optional<QString> text = m_clipboard.text();
+    if (!text)
+        return;
+    if (const std::optional<VerseReference> reference = ParseVerseReference(*text, m_suraCount))
+        m_onReference(*reference);
+}
+
+}  // namespace varnelo
