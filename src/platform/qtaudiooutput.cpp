@@ -4,9 +4,11 @@
 #include <QAudioSink>
 #include <QElapsedTimer>
 #include <QMediaDevices>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/pcmsourcedevice.h"
 
@@ -18,6 +20,12 @@ constexpr int kTickMs = 5;
 // After the source ends the device plays out its buffer; it is given up on only when its played
 // count stands still this long.
 constexpr int kStallMs = 500;
+// A stopped sink is kept this long before it is deleted: the sound server's thread may still be
+// delivering a callback into it (an underflow at the end of a section), and Qt's PulseAudio sink
+// does not wait for those before it is destroyed.
+constexpr int kRetireMs = 2000;
+// At exit only callbacks already under way can still arrive: a short wait covers them.
+constexpr int kExitGraceMs = 250;
 
 }  // namespace
 
@@ -43,6 +51,7 @@ public:
         m_lastPlayed = -1;
         m_owner.m_played.store(0, std::memory_order_release);
         m_pcm.setSource(source);
+        deleteRetiredSinks();
         m_sink = std::make_unique<QAudioSink>(m_owner.m_device, format);
         m_sink->setBufferSize(qsizetype(sampleRate) * PcmSourceDevice::kBytesPerFrame *
                               m_owner.m_bufferMs / 1000);
@@ -61,12 +70,23 @@ public:
         m_tick.stop();
         if (m_sink) {
             publishPlayed();
-            m_sink->stop();
-            m_sink.reset();
+            retireSink();
         }
         m_pcm.close();
         m_pcm.setSource(nullptr);
         m_owner.m_active.store(false, std::memory_order_release);
+    }
+
+    // Called on the thread that owns the player once its thread has ended.
+    ~Player() override {
+        // Callbacks already under way into the youngest stopped sink land before it goes.
+        qint64 youngest = kExitGraceMs;
+        for (const Retired &retired : m_retired) {
+            youngest = std::min(youngest, retired.since.elapsed());
+        }
+        if (youngest < kExitGraceMs) {
+            QThread::msleep(quint64(kExitGraceMs - youngest));
+        }
     }
 
     void setPaused(bool paused) {
@@ -91,12 +111,23 @@ private:
         return played;
     }
 
+    void retireSink() {
+        m_sink->stop();
+        QElapsedTimer since;
+        since.start();
+        m_retired.push_back({std::move(m_sink), since});
+    }
+
+    void deleteRetiredSinks() {
+        std::erase_if(m_retired,
+                      [](const Retired &retired) { return retired.since.elapsed() > kRetireMs; });
+    }
+
     // The device went away, failed or played out: what was read counts as played.
     void finish(qint64 played) {
         m_owner.m_played.store(played, std::memory_order_release);
         m_tick.stop();
-        m_sink->stop();
-        m_sink.reset();
+        retireSink();
         m_pcm.close();
         m_pcm.setSource(nullptr);
         m_owner.m_active.store(false, std::memory_order_release);
@@ -125,8 +156,14 @@ private:
         }
     }
 
+    struct Retired {
+        std::unique_ptr<QAudioSink> sink;
+        QElapsedTimer since;
+    };
+
     QtAudioOutput &m_owner;
     std::unique_ptr<QAudioSink> m_sink;
+    std::vector<Retired> m_retired;  // stopped sinks waiting out late callbacks
     PcmSourceDevice m_pcm;
     QTimer m_tick;
     QElapsedTimer m_sinceSourceEnded;  // restarted whenever the played count moves
