@@ -17,11 +17,12 @@ struct MpegStreamStart {
     MpegHeader header;      // of the first frame found (the info frame when there is one)
     quint32 kind = 0;       // version, layer and rate bits of that header
     qint64 infoFrames = 0;  // audio frames announced by the info frame; 0 when none
-    int encoderDelay = -1;  // from the LAME extension; -1 when none
-    int encoderPadding = -1;
+    int encoderDelay = 0;   // from the LAME extension; 0 when it has none
+    int encoderPadding = 0;
 
-    // True when the decoder trims encoder delay and padding (frame count and both values known).
-    bool gapless() const { return infoFrames > 0 && encoderDelay >= 0 && encoderPadding >= 0; }
+    // True when the decoder trims its own delay, and the encoder's delay and padding: whenever
+    // the info frame gives a frame count, with or without a LAME extension.
+    bool gapless() const { return infoFrames > 0; }
     // Decoder samples dropped before the first output sample: encoder delay plus the layer III
     // decoder's own 529 samples when gapless, else 0.
     qint64 decoderSkip() const;
