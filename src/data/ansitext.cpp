@@ -2,6 +2,7 @@
 
 #include <QtEndian>
 
+#include <algorithm>
 #include <array>
 
 namespace varnelo {
@@ -34,6 +35,32 @@ QString decodeMemberText(const QByteArray &bytes, bool unicode) {
     for (qsizetype i = 0; i < units; ++i)
         text[i] = QChar(qFromLittleEndian<quint16>(bytes.constData() + 2 * i));
     return text;
+}
+
+std::optional<QByteArray> encodeWindows1252(const QString &text) {
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char *out = bytes.data();
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            *out++ = char(u);
+            continue;
+        }
+        const auto *high = std::find(kHighControls.begin(), kHighControls.end(), u);
+        if (high == kHighControls.end())
+            return std::nullopt;
+        *out++ = char(0x80 + (high - kHighControls.begin()));
+    }
+    return bytes;
+}
+
+std::optional<QByteArray> encodeMemberText(const QString &text, bool unicode) {
+    if (!unicode)
+        return encodeWindows1252(text);
+    QByteArray bytes(2 * text.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i)
+        qToLittleEndian<quint16>(text[i].unicode(), bytes.data() + 2 * i);
+    return bytes;
 }
 
 }  // namespace varnelo

@@ -34,3 +34,17 @@ TEST(AnsiText, MemberTextIsUtf16LittleEndianWhenUnicode) {
     EXPECT_EQ(decodeMemberText(QByteArray("\x93Hi\x94"), false),
               QString::fromUtf8("\xE2\x80\x9CHi\xE2\x80\x9D"));
 }
+
+// What the data kit writes is what the program reads back, byte for byte.
+TEST(AnsiText, EncodingIsTheInverseOfDecoding) {
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all.append(char(b));
+    EXPECT_EQ(encodeWindows1252(decodeWindows1252(all)), all);
+    EXPECT_EQ(encodeMemberText(QString::fromUtf8("\xE2\x80\x99"), false), QByteArray("\x92"));
+    // Latin-1's C1 controls are not in the code page: 0x80 reads back as the euro sign.
+    EXPECT_EQ(encodeWindows1252(QString(QChar(0x80))), std::nullopt);
+    EXPECT_EQ(encodeMemberText(QString::fromUtf8("\xD9\x82"), false), std::nullopt);
+    const QString unicode = QString::fromUtf8("A\xC3\xA9\xF0\x9F\x98\x80");
+    EXPECT_EQ(decodeMemberText(*encodeMemberText(unicode, true), true), unicode);
+}

@@ -109,8 +109,9 @@ TEST(TranslationBuilder, AnsiArchiveIsLatin1AndRefusesOtherLetters) {
 
     text.suras[112][2] = QString::fromUtf8("\xD9\x82\xD9\x84");
     built = buildTranslation(text, o);
-    EXPECT_EQ(built.error,
-              "verse 112:3 has characters outside Latin-1; build it as a Unicode translation");
+    EXPECT_EQ(
+        built.error,
+        "verse 112:3 has characters outside code page 1252; build it as a Unicode translation");
     EXPECT_TRUE(built.archive.isEmpty());
 }
 

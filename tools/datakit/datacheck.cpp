@@ -259,7 +259,7 @@ CheckReport checkProgramFolder(const QString &dirPath, const SpeechTools &tools)
             ? c.ok(QStringLiteral("%1: %2 suras, one line per verse, %3")
                        .arg(name)
                        .arg(good)
-                       .arg(unicode ? "UTF-16LE" : "Latin-1"))
+                       .arg(unicode ? "UTF-16LE" : "code page 1252"))
             : c.fail(QStringLiteral("%1: config.ini or an opening formula is missing").arg(name));
     }
 

@@ -1,26 +1,9 @@
 #include "translationbuilder.h"
 
+#include "data/ansitext.h"
 #include "data/suracatalogue.h"
 
 namespace varnelo {
-
-std::optional<QByteArray> encodeMemberText(const QString &text, bool unicode) {
-    if (unicode) {
-        QByteArray bytes;
-        bytes.reserve(text.size() * 2);
-        for (QChar c : text) {
-            bytes.append(char(c.unicode() & 0xFF));
-            bytes.append(char(c.unicode() >> 8));
-        }
-        return bytes;
-    }
-    for (QChar c : text) {
-        if (c.unicode() > 0xFF) {
-            return std::nullopt;
-        }
-    }
-    return text.toLatin1();
-}
 
 namespace {
 
@@ -84,10 +67,11 @@ TranslationResult buildTranslation(const VerseTextFile &text, const TranslationO
         for (qsizetype v = 0; v < verses.size(); ++v) {
             const auto bytes = encodeMemberText(oneLine(verses[v]), options.IsUnicode);
             if (!bytes) {
-                return fail(QStringLiteral("verse %1:%2 has characters outside Latin-1; build it "
-                                           "as a Unicode translation")
-                                .arg(sura)
-                                .arg(v + (sura == 1 ? 2 : 1)));
+                return fail(
+                    QStringLiteral("verse %1:%2 has characters outside code page 1252; build it "
+                                   "as a Unicode translation")
+                        .arg(sura)
+                        .arg(v + (sura == 1 ? 2 : 1)));
             }
             if (v > 0) {
                 member += options.IsUnicode ? QByteArray("\n\0", 2) : QByteArray("\n");
@@ -105,7 +89,7 @@ TranslationResult buildTranslation(const VerseTextFile &text, const TranslationO
         }
         const auto bytes = encodeMemberText(oneLine(*formula), options.IsUnicode);
         if (!bytes) {
-            return fail(QStringLiteral("%1 has characters outside Latin-1").arg(name));
+            return fail(QStringLiteral("%1 has characters outside code page 1252").arg(name));
         }
         result.archive.addMember(name, *bytes, true);
     }

@@ -13,7 +13,7 @@ namespace varnelo {
 
 // The "config.ini" keys of a translation archive and its opening formulas.
 struct TranslationOptions {
-    bool IsUnicode = true;  // UTF-16LE text members; otherwise Latin-1
+    bool IsUnicode = true;  // UTF-16LE text members; otherwise code page 1252
     bool IsRTL = false;
     bool MoreInfoAvailable = false;
     QString ButtonCaption;  // empty: the key is left out and the reader uses the name
@@ -38,8 +38,5 @@ struct TranslationResult {
 // bismi1.txt), "config.ini", "bismi.txt", "bismi1.txt". Fails when a text cannot be written in
 // the declared encoding, naming the verse.
 TranslationResult buildTranslation(const VerseTextFile &text, const TranslationOptions &options);
-
-// Text in the member encoding: UTF-16LE when unicode, else Latin-1 (nothing when it does not fit).
-std::optional<QByteArray> encodeMemberText(const QString &text, bool unicode);
 
 }  // namespace varnelo

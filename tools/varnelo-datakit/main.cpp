@@ -62,7 +62,7 @@ bool parse(QCommandLineParser &parser, const QStringList &args, int positional,
 
 int translationCommand(const QStringList &args) {
     QCommandLineParser p;
-    const QCommandLineOption ansi("ansi", "Write Latin-1 text instead of UTF-16LE.");
+    const QCommandLineOption ansi("ansi", "Write code page 1252 text instead of UTF-16LE.");
     const QCommandLineOption rtl("rtl", "The text runs right to left.");
     const QCommandLineOption moreInfo("more-info", "Set MoreInfoAvailable.");
     const QCommandLineOption button("button-caption", "Caption of the show/hide button.", "text");
