@@ -4,8 +4,14 @@
 #include <QDir>
 #include <QMessageBox>
 
+#include "mainwindow/frmabout.h"
 #include "mainwindow/frmmain.h"
+#include "platform/documentopener.h"
 #include "platform/qsettingsstore.h"
+#include "platform/qtaudiooutput.h"
+#include "platform/qtclipboard.h"
+#include "platform/sessionend.h"
+#include "platform/widgetdialogs.h"
 
 namespace varnelo {
 
@@ -15,14 +21,30 @@ bool ArabicTextDisabledBy(const QStringList &arguments) {
 
 int RunVarnelo(int argc, char *argv[]) {
     QApplication app(argc, argv);
+    // The program ends when the main window has stored its values, not when a window closes.
+    app.setQuitOnLastWindowClosed(false);
     QSettingsStore store;
-    frmMain window(store, QCoreApplication::applicationDirPath(), QDir::tempPath());
+    QtAudioOutput audio;
+    QtClipboard clipboard;
+    WidgetDialogs dialogs(nullptr);
+    DesktopOpener opener;
+    frmMain window({store, audio, dialogs, clipboard}, QCoreApplication::applicationDirPath(),
+                   QDir::tempPath());
+    window.setNoArabicArgument(ArabicTextDisabledBy(app.arguments().mid(1)));
+    window.setAboutShower([&] {
+        frmAbout about(store, window.AppFolder(), window.TempFolder(), opener, dialogs, &window);
+        about.exec();
+    });
+    // A session that ends, SIGTERM or SIGINT store everything as a close does.
+    SessionEndWatcher sessionEnd([&] { window.Form_Unload(); });
+    window.setProcessEnder([&] {
+        sessionEnd.end();
+        QCoreApplication::exit(0);
+    });
     if (!window.Form_Load()) {
         QMessageBox::critical(nullptr, QStringLiteral("Varnelo"), window.failureMessage());
         return 1;
     }
-    window.setArabicTextDisabled(ArabicTextDisabledBy(app.arguments().mid(1)));
-    window.show();
     return app.exec();
 }
 

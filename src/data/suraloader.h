@@ -66,6 +66,8 @@ public:
     // archive or member is missing.
     void LoadGifFile(const QString &letter);
 
+    // Set from the command line once start-up has read it; no image loads while it is set.
+    void setArabicTextDisabled(bool disabled) { m_arabicTextDisabled = disabled; }
     bool LoadingSura() const { return m_loading; }
     // The sura whose data is loaded, 0 before the first load or after a failed one.
     int loadedSura() const { return m_sura; }

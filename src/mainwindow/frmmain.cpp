@@ -1,53 +1,505 @@
 #include "mainwindow/frmmain.h"
 
+#include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
-#include <QVBoxLayout>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
 
 #include <variant>
 
+#include "controls/animatedgifctl.h"
+#include "controls/ucslider.h"
+#include "controls/ucslidertip.h"
+#include "controls/usercontrol1.h"
+#include "data/clipboardreferencehook.h"
 #include "data/configchoices.h"
 #include "data/suracatalogue.h"
-#include "display/startupsettings.h"
+#include "data/translations.h"
+#include "display/pageclick.h"
+#include "display/qthtmlview.h"
+#include "display/settingskeys.h"
+#include "display/shutdownvalues.h"
+#include "mainwindow/frmtitle.h"
 #include "platform/folders.h"
+#include "platform/messagebox.h"
 #include "platform/settingsfile.h"
 #include "platform/settingsstore.h"
+#include "platform/storedtext.h"
 
 namespace varnelo {
 
-frmMain::frmMain(SettingsStore &store, const QString &executableFolder, const QString &systemTemp,
+namespace {
+
+constexpr int Twips = PanelStack::TwipsPerPixel;
+const QColor PanelColour(57, 49, 57);
+const QColor PageColour(227, 238, 227);
+const QString MainCaption = QStringLiteral("V a r n e l o  4.0  B e t a  3");
+// Caption bar of a text window and the page's offset inside its panel.
+constexpr int CaptionHeight = 16;
+constexpr int PageLeft = 9;
+// The viewport is the panel less 300 twips; the right-hand 260 of the main panel hold buttons.
+constexpr int ViewportMargin = 300 / Twips;
+constexpr int SliderRightMargin = 260;
+
+const std::array<const char *, 3> ViewNames = {"wbTamsen", "wbDabrel", "wbVerrin"};
+const std::array<const char *, 4> PanelSections = {"Arabic", "T", "D", "W"};
+
+QColor fromBgr(quint32 colour) {
+    return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
+}
+
+// The skin of a panel: the dark frame colour with a light inner edge.
+class SkinPanel : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent *) override {
+        QPainter p(this);
+        p.fillRect(rect(), PanelColour);
+        p.setPen(QColor(110, 100, 110));
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+};
+
+}  // namespace
+
+frmMain::frmMain(Services services, const QString &executableFolder, const QString &systemTemp,
                  QWidget *parent)
-    : QWidget(parent),
-      m_store(store),
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      m_store(services.store),
+      m_messages(services.messages),
+      m_clipboard(services.clipboard),
+      m_fmod(services.audio, [this](const QString &title,
+                                    const QString &text) { m_messages.information(title, text); }),
       m_executableFolder(executableFolder),
       m_systemTemp(systemTemp) {
+    setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Varnelo 4.0  Beta 1"));
-    m_cmbSura = new QComboBox(this);
+    setMouseTracking(true);
+    m_sliderTip = new ucSliderTip(this);
+    for (int i = 0; i < PanelStack::Count; ++i) {
+        m_panels[i] = new SkinPanel(this);
+        m_panels[i]->setObjectName(QStringLiteral("Picture1_%1").arg(i));
+        m_panels[i]->installEventFilter(this);
+    }
+    buildMainPanel();
+    buildArabicPanel();
+    for (int w = 2; w <= 4; ++w)
+        buildTranslationPanel(w);
+    m_showAbout = [] {};
+    m_endProcess = [] {};
+}
+
+frmMain::~frmMain() {
+    m_clipboardHook.reset();
+    delete m_title;
+}
+
+QWidget *frmMain::makeSkinButton(QWidget *panel, const QString &name, const QString &symbol,
+                                 std::function<void()> onClick) {
+    auto *button = new QPushButton(symbol, panel);
+    button->setObjectName(name);
+    button->setFlat(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setFixedSize(16, 14);
+    button->setStyleSheet(QStringLiteral("color: white; border: none; font-weight: bold;"));
+    connect(button, &QPushButton::clicked, this, std::move(onClick));
+    return button;
+}
+
+void frmMain::buildMainPanel() {
+    QWidget *panel = m_panels[0];
+    m_captions[0] = new QLabel(MainCaption, panel);
+    m_captions[0]->setObjectName(QStringLiteral("Label1_0"));
+    m_captions[0]->setStyleSheet(QStringLiteral("color: rgb(227, 238, 227);"));
+    m_captions[0]->move(8, 1);
+    m_captions[0]->installEventFilter(this);
+
+    makeSkinButton(panel, QStringLiteral("imgFitScreen"), QStringLiteral("#"),
+                   [this] { imgFitScreen_Click(); });
+    makeSkinButton(panel, QStringLiteral("imgMin_0"), QStringLiteral("_"), [this] {
+        if (m_title)
+            m_title->showMinimized();
+        hide();
+    });
+    makeSkinButton(panel, QStringLiteral("imgClose_0"), QStringLiteral("x"), [this] { close(); });
+
+    m_cmbSura = new QComboBox(panel);
     m_cmbSura->setObjectName(QStringLiteral("cmbSura"));
+    m_cmbSura->setGeometry(10, 20, 260, 22);
     const QStringList &texts = SuraListTexts();
     for (int i = 0; i < texts.size(); ++i)
         m_cmbSura->addItem(texts[i], i + 1);
     m_cmbSura->setCurrentIndex(-1);  // no sura until the user picks one
+    connect(m_cmbSura, &QComboBox::currentIndexChanged, this, [this] {
+        if (m_loader)
+            m_loader->selectionChanged();
+    });
 
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_cmbSura);
-    layout->addStretch();
-    resize(360, 120);
+    const std::array<const char *, 4> windowButtons = {"Arabic", "", "", ""};
+    for (int i = 1; i <= 4; ++i) {
+        m_chkVisible[i] = new QCheckBox(QString::fromLatin1(windowButtons[i - 1]), panel);
+        m_chkVisible[i]->setObjectName(QStringLiteral("chkVisible_%1").arg(i));
+        m_chkVisible[i]->setStyleSheet(QStringLiteral("color: rgb(227, 238, 227);"));
+        m_chkVisible[i]->setGeometry(280 + (i - 1) * 120, 22, 118, 18);
+        connect(m_chkVisible[i], &QCheckBox::clicked, this, [this, i](bool checked) {
+            if (checked)
+                m_stack.show(i);
+            else
+                m_stack.hide(i);
+            if (i == 1 && m_loader)
+                m_loader->textParts().setCurrentTextPart(QString());  // reload on showing again
+            SetOrder();
+            if (i == 1 && checked && m_loader && m_loader->loadedSura()) {
+                if (m_loader->textParts().HasTextParts())
+                    ShowArabicPageForVerse(m_currentVerse);
+                else
+                    m_loader->LoadGifFile(QString());
+                SetText();
+            }
+        });
+    }
+
+    for (int i = 0; i < 3; ++i) {
+        m_sliders[i] = new ucSlider(panel, m_sliderTip);
+        m_sliders[i]->setObjectName(QStringLiteral("ucSlider1_%1").arg(i));
+        m_sliders[i]->setBackColor(PanelColour);
+        connect(&m_sliders[i]->model(), &ucSliderModel::Change, this,
+                &frmMain::onVerseSliderChanged);
+    }
+    m_verseCounter = new UserControl1(panel);
+    m_verseCounter->setObjectName(QStringLiteral("UserControl11"));
+    m_verseCounter->setBackColor(PanelColour);
+
+    m_cmdEqualizer = new QPushButton(QStringLiteral("Equalizer OFF"), panel);
+    m_cmdEqualizer->setObjectName(QStringLiteral("cmdEqualizer"));
+    m_cmdAbout = new QPushButton(QStringLiteral("&About"), panel);
+    m_cmdAbout->setObjectName(QStringLiteral("cmdAbout"));
+    connect(m_cmdAbout, &QPushButton::clicked, this, [this] {
+        ShowTitleWindow(false);
+        m_showAbout();
+        ShowTitleWindow(true);
+    });
 }
+
+void frmMain::buildArabicPanel() {
+    QWidget *panel = m_panels[1];
+    m_captions[1] = new QLabel(QStringLiteral("Arabic Text"), panel);
+    m_captions[1]->setObjectName(QStringLiteral("Label1_1"));
+    m_captions[1]->setStyleSheet(QStringLiteral("color: rgb(227, 238, 227);"));
+    m_captions[1]->move(8, 1);
+    m_captions[1]->installEventFilter(this);
+    m_captions[5] = new QLabel(QStringLiteral("Point at a word to see its meaning"), panel);
+    m_captions[5]->setObjectName(QStringLiteral("Label1_5"));
+    m_captions[5]->setStyleSheet(QStringLiteral("color: rgb(200, 190, 200);"));
+    m_captions[5]->move(120, 1);
+    m_captions[5]->hide();
+    makeSkinButton(panel, QStringLiteral("imgMax_1"), QStringLiteral("^"), [this] {
+        m_stack.moveUp(1);
+        SetOrder();
+    });
+    makeSkinButton(panel, QStringLiteral("imgMin_1"), QStringLiteral("v"), [this] {
+        m_stack.moveDown(1);
+        SetOrder();
+    });
+    makeSkinButton(panel, QStringLiteral("imgClose_1"), QStringLiteral("x"),
+                   [this] { m_chkVisible[1]->click(); });
+
+    m_picture2 = new QWidget(panel);
+    m_picture2->setObjectName(QStringLiteral("Picture2"));
+    m_picture2->setAutoFillBackground(true);
+    m_gif[0] = new AnimatedGifCtl(m_messages, m_picture2);
+    m_gif[0]->setObjectName(QStringLiteral("AnimatedGifCtl1"));
+    m_gif[0]->setMouseTracking(true);
+    for (int i = 1; i < 3; ++i) {
+        m_gif[i] = new AnimatedGifCtl(m_messages, panel);
+        m_gif[i]->setObjectName(QStringLiteral("AnimatedGifCtl%1").arg(i + 1));
+        m_gif[i]->resize(16, 16);
+        m_gif[i]->hide();
+        const bool up = i == 1;
+        // A press and a release both scroll, so one click moves the page twice.
+        connect(m_gif[i], &AnimatedGifCtl::MouseDown, this, [this, up] { scrollArrow(up); });
+        connect(m_gif[i], &AnimatedGifCtl::MouseUp, this, [this, up] { scrollArrow(up); });
+    }
+    connect(m_gif[0], &AnimatedGifCtl::MouseDown, this,
+            [this](int button) { pageMouseDown(button); });
+    connect(m_gif[0], &AnimatedGifCtl::MouseMove, this,
+            [this](int, int, qreal x, qreal y) { pageMouseMove(qRound(x), qRound(y)); });
+    connect(m_gif[0], &AnimatedGifCtl::KeyDown, this, [this](int key, int) {
+        if (key == Qt::Key_Up || key == Qt::Key_Down)
+            Form_KeyDown(key, Qt::NoModifier);
+    });
+
+    m_picWord = new QLabel(m_picture2);
+    m_picWord->setObjectName(QStringLiteral("picWord"));
+    m_picWord->resize(0, 0);
+    m_picWord->hide();
+    m_picWord->installEventFilter(this);
+
+    m_filler = new QWidget(panel);
+    m_filler->setObjectName(QStringLiteral("picFillerForArabicWindow"));
+    m_filler->setAutoFillBackground(true);
+    m_filler->hide();
+    m_filler->installEventFilter(this);
+
+    m_txtNotInstalled = new QPlainTextEdit(m_picture2);
+    m_txtNotInstalled->setObjectName(QStringLiteral("txtNotInstalled"));
+    m_txtNotInstalled->setReadOnly(true);
+    m_txtNotInstalled->hide();
+}
+
+void frmMain::buildTranslationPanel(int window) {
+    QWidget *panel = m_panels[window];
+    m_captions[window] = new QLabel(panel);
+    m_captions[window]->setObjectName(QStringLiteral("Label1_%1").arg(window));
+    m_captions[window]->setStyleSheet(QStringLiteral("color: rgb(227, 238, 227);"));
+    m_captions[window]->move(8, 1);
+    m_captions[window]->installEventFilter(this);
+    makeSkinButton(panel, QStringLiteral("imgMax_%1").arg(window), QStringLiteral("^"),
+                   [this, window] {
+                       m_stack.moveUp(window);
+                       SetOrder();
+                   });
+    makeSkinButton(panel, QStringLiteral("imgMin_%1").arg(window), QStringLiteral("v"),
+                   [this, window] {
+                       m_stack.moveDown(window);
+                       SetOrder();
+                   });
+    makeSkinButton(panel, QStringLiteral("imgClose_%1").arg(window), QStringLiteral("x"),
+                   [this, window] { m_chkVisible[window]->click(); });
+
+    auto *view = new QtHtmlView(panel);
+    view->setObjectName(QLatin1String(ViewNames[window - 2]));
+    m_views[window - 2] = view;
+    routePageClicks(*view, [this](int button) { pageMouseDown(button); });
+}
+
+// ---- Start-up and shutdown -------------------------------------------------------------------
 
 bool frmMain::Form_Load() {
     m_appFolder = SetAppFolder(m_executableFolder);
     CheckSettingsVersion(m_store);
     m_tempFolder = SetTempFolder(m_systemTemp, m_appFolder);
-    m_mp3Folder =
-        ChooseMp3Folder(m_appFolder + QStringLiteral("/config.ini"), m_appFolder, m_store);
 
-    const auto settings = ReadStartupSettings(m_store);
-    if (const auto *error = std::get_if<SettingsError>(&settings)) {
+    // Every stored value is read and converted first: one that does not convert ends start-up
+    // before anything has changed.
+    const auto read = ReadStartupSettings(m_store);
+    if (const auto *error = std::get_if<SettingsError>(&read)) {
         m_failureMessage = StartupFailure(m_store, error->description());
         return false;
     }
+    m_settings = std::get<StartupSettings>(read);
+
+    for (QtHtmlView *view : m_views)
+        view->navigateToBlank();
+    for (int i = 0; i < 3; ++i) {
+        m_pages[i].Browser = m_views[i];
+        bindTranslationLoaders(m_pages[i], m_appFolder, m_tempFolder);
+    }
+    const QString config = m_appFolder + QStringLiteral("/config.ini");
+    const std::array<QString, 3> names =
+        StoredTranslations(m_store, ChooseTranslations(config, m_appFolder));
+    for (int w = 2; w <= 4; ++w)
+        AssignTrans(w, names[w - 2]);
+    QCoreApplication::processEvents();
+
+    m_mp3Folder = ChooseMp3Folder(config, m_appFolder, m_store);
+    SuraLoadView &view = *this;
+    m_loader = std::make_unique<SuraLoader>(
+        view, m_messages, SuraLoader::Folders{m_appFolder, m_tempFolder, m_mp3Folder}, false);
+
+    m_alwaysOnTop = m_settings.AlwaysOnTop;
+    SetTopMost(m_alwaysOnTop);
+    loadArrowAnimation(m_gif[1], m_appFolder + QStringLiteral("/data/u.dat"));
+    loadArrowAnimation(m_gif[2], m_appFolder + QStringLiteral("/data/d.dat"));
+    applyPresentation(m_settings);
+
+    if (!readStoredLayout()) {
+        m_failureMessage = StartupFailure(m_store, m_failureMessage);
+        return false;
+    }
+    // Position after the size is known, so a first start can centre the window.
+    if (m_settings.top) {
+        move(m_settings.left / Twips, *m_settings.top / Twips);
+    } else if (const QScreen *screen = this->screen()) {
+        const QRect area = screen->geometry();
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    }
+
+    m_fmod.bindEqualizerGains(&m_settings.equalizer.EqualizerGains);
+    if (!m_title)
+        m_title = new frmTitle(*this);
+    m_title->show();
+    m_volume = m_settings.volume;
+    m_fmod.SetVolume(m_volume);
     CheckMp3();
+    m_clipboardHook = std::make_unique<ClipboardReferenceHook>(
+        m_clipboard, m_cmbSura->count(), [this](const VerseReference &reference) {
+            m_cmbSura->setCurrentIndex(reference.listPosition);
+            // A reference that arrives while another sura loads waits for nobody: the range
+            // belongs to the sura it names.
+            if (m_loader->loadedSura() == reference.listPosition + 1)
+                CallSetTextAndRange(reference.firstVerse, reference.lastVerse);
+        });
+    show();
+
+    if (m_settings.equalizer.EqEnabled) {
+        m_fmod.EnableEqualizer();
+        m_fmod.SetEqualizerValue();
+        m_cmdEqualizer->setText(QStringLiteral("Equalizer ON"));
+    } else {
+        m_cmdEqualizer->setText(QStringLiteral("Equalizer OFF"));
+    }
+    if (m_settings.showAbout) {
+        ShowTitleWindow(false);
+        m_showAbout();
+        ShowTitleWindow(true);
+    }
+    m_arabicTextDisabled = m_noArabicArgument;
+    m_loader->setArabicTextDisabled(m_arabicTextDisabled);
+    m_startupDone = true;
+    m_clipboardHook->setStartupDone(true);
     return true;
+}
+
+void frmMain::applyPresentation(const StartupSettings &settings) {
+    // Sections D, W, T in that order; each colour assignment rewrites the page.
+    for (const int i : {1, 2, 0}) {
+        const WindowPresentation &p = settings.translations[i];
+        m_pages[i].setBackColour(qint32(p.back));
+        m_pages[i].FontSize = p.size;
+        m_pages[i].setForeColour(qint32(p.font));
+    }
+    QPalette page = m_picture2->palette();
+    page.setColor(QPalette::Window, fromBgr(settings.arabic.back));
+    page.setColor(QPalette::Base, fromBgr(settings.arabic.back));
+    page.setColor(QPalette::Text, fromBgr(settings.arabic.font));
+    for (QWidget *w :
+         {m_picture2, static_cast<QWidget *>(m_filler), static_cast<QWidget *>(m_txtNotInstalled)})
+        w->setPalette(page);
+    for (AnimatedGifCtl *gif : m_gif) {
+        gif->setBackColor(settings.arabic.back);
+        gif->setForeColor(settings.arabic.font);
+    }
+}
+
+bool frmMain::readStoredLayout() {
+    ConvertingReader reader(m_store);
+    if (reader.text(keys::Arabic, keys::PanelTag, QStringLiteral("NO")) != QLatin1String("NO")) {
+        std::array<QString, PanelStack::Count> tags = m_stack.tags;
+        for (int i = 1; i < PanelStack::Count; ++i)
+            tags[i] = reader.text(QLatin1String(PanelSections[i - 1]), keys::PanelTag, QString());
+        // Tags that do not make a stack (edited or half-written) give the default stack.
+        if (PanelStack::validTags(tags))
+            m_stack.tags = tags;
+    }
+
+    const QRect area = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+    if (m_settings.firstTime) {
+        SetOrder();
+        imgFitScreen_Click();
+        m_store.save(keys::Main, QStringLiteral("FirstTime"), QStringLiteral("0"));
+    } else {
+        for (int i = 1; i < PanelStack::Count; ++i) {
+            const int stored = reader.value(QLatin1String(PanelSections[i - 1]), keys::PanelHeight,
+                                            QString::number(m_stack.heights[i]), toInteger, 0);
+            m_stack.heights[i] = std::clamp(stored, PanelStack::MinimumHeight[i], area.height());
+        }
+        const int panelWidth =
+            reader.value(keys::Main, keys::Width, QString::number(m_stack.width), toInteger, 0);
+        reader.value(keys::Me, keys::Width, QString::number(m_stack.width), toInteger, 0);
+        m_stack.width = std::clamp(panelWidth, 548, std::max(548, area.width()));
+        SetRightBorder();
+    }
+    if (reader.error()) {
+        m_failureMessage = reader.error()->description();
+        return false;
+    }
+    SetOrder();
+    return true;
+}
+
+void frmMain::loadArrowAnimation(AnimatedGifCtl *control, const QString &file) {
+    // The arrows are decoration: without their files the page simply has no arrows.
+    if (!QFileInfo(file).isFile())
+        return;
+    control->setStrGifFileName(file);
+    control->LoadGif(false);
+    const QSize size = control->animation().canvas().size();
+    if (!size.isEmpty())
+        control->resize(size);
+}
+
+void frmMain::closeEvent(QCloseEvent *event) {
+    Form_Unload();
+    event->accept();
+}
+
+void frmMain::Form_Unload() {
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    m_fmod.CloseAll();
+
+    ShutdownValues values;
+    values.arabic.back = quint32(m_gif[0]->BackColor());
+    values.arabic.font = quint32(m_gif[0]->ForeColor());
+    for (int i = 0; i < 3; ++i) {
+        values.translations[i].back = quint32(m_pages[i].BackColour());
+        values.translations[i].font = quint32(m_pages[i].ForeColour());
+        values.translations[i].size = m_pages[i].FontSize;
+    }
+    values.left = x() * Twips;
+    values.top = y() * Twips;
+    values.volume = m_volume;
+    for (int i = 1; i < PanelStack::Count; ++i) {
+        values.panelTags[i - 1] = m_stack.tags[i];
+        values.panelHeights[i - 1] = m_stack.heights[i];
+    }
+    values.mainWidth = m_stack.width;
+    values.windowWidth = width();
+    values.sura = m_cmbSura->currentIndex();
+    values.rangeBegin = m_sliders[0]->model().Value();
+    values.rangeEnd = m_sliders[1]->model().Value();
+    values.currentPosition = m_sliders[2]->model().Value();
+    values.currentVerse = m_currentVerse;
+    StoreShutdownValues(m_store, values);
+
+    m_clipboardHook.reset();
+    if (m_title)
+        m_title->hide();
+    m_endProcess();
+}
+
+void frmMain::ShowTitleWindow(bool show) {
+    if (show) {
+        if (m_title)
+            m_title->show();
+        SetTopMost(m_alwaysOnTop);
+    } else {
+        SetTopMost(false);
+        if (m_title)
+            m_title->hide();
+    }
+}
+
+void frmMain::SetTopMost(bool onTop) {
+    if (testAttribute(Qt::WA_WState_Created) &&
+        windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop)
+        return;
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (visible)
+        show();  // changing a window flag hides the window
 }
 
 void frmMain::CheckMp3() {
@@ -55,6 +507,434 @@ void frmMain::CheckMp3() {
         m_cmbSura->setItemText(i, varnelo::CheckMp3(m_cmbSura->itemText(i),
                                                     m_cmbSura->itemData(i).toInt(), m_mp3Folder));
     }
+}
+
+void frmMain::AssignTrans(int window, const QString &name) {
+    clsWBProperty &page = m_pages[window - 2];
+    page.setTransName(name);
+    m_chkVisible[window]->setText(page.ButtonCaption);
+    m_captions[window]->setText(page.WindowCaption);
+    m_captions[window]->adjustSize();
+}
+
+// ---- Layout ----------------------------------------------------------------------------------
+
+void frmMain::SetOrder() {
+    for (;;) {
+        int stackHeight = 0;
+        const std::array<int, PanelStack::Count> tops = m_stack.tops(&stackHeight);
+        for (int i = 0; i < PanelStack::Count; ++i) {
+            m_panels[i]->setVisible(m_stack.isShown(i));
+            m_panels[i]->setGeometry(0, tops[i], m_stack.width, m_stack.heights[i]);
+            if (i > 0)
+                m_chkVisible[i]->setChecked(m_stack.isShown(i));
+        }
+        resize(m_stack.width, stackHeight);
+        const QRect area = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+        // Shrink the tallest panel until the stack fits the work area.
+        if (!m_stack.fitHeight(area.y() + area.height()))
+            break;
+        for (int i = 0; i < PanelStack::Count; ++i)
+            layoutPanelContent(i);
+    }
+    for (int i = 0; i < PanelStack::Count; ++i)
+        layoutPanelContent(i);
+}
+
+void frmMain::imgFitScreen_Click() {
+    const QRect area = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+    move(area.topLeft());
+    m_stack.width = std::max(548, area.width());
+    SetRightBorder();
+    m_stack.shareHeight(area.height() - m_stack.heights[0]);
+    SetOrder();
+}
+
+void frmMain::SetRightBorder() {
+    const int w = m_stack.width;
+    for (int i = 0; i < PanelStack::Count; ++i) {
+        int right = w - 4;
+        for (const char *name : {"imgClose", "imgMin", "imgMax"}) {
+            auto *button = m_panels[i]->findChild<QWidget *>(
+                QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(i),
+                Qt::FindDirectChildrenOnly);
+            if (button) {
+                right -= button->width();
+                button->move(right, 1);
+            }
+        }
+        if (i == 0) {
+            auto *fit = m_panels[0]->findChild<QWidget *>(QStringLiteral("imgFitScreen"),
+                                                          Qt::FindDirectChildrenOnly);
+            right -= fit->width();
+            fit->move(right, 1);
+        }
+    }
+    const int sliderWidth = std::max(60, w - SliderRightMargin - 10);
+    for (int i = 0; i < 3; ++i)
+        m_sliders[i]->setGeometry(10, 46 + i * 20, sliderWidth, 18);
+    m_verseCounter->setGeometry(10, 106, sliderWidth, 8);
+    m_cmdEqualizer->setGeometry(w - 250, 50, 115, 24);
+    m_cmdAbout->setGeometry(w - 130, 50, 115, 24);
+    for (int i = 0; i < PanelStack::Count; ++i)
+        layoutPanelContent(i);
+}
+
+void frmMain::layoutPanelContent(int panel) {
+    const int w = m_stack.width;
+    const int h = m_stack.heights[panel];
+    if (panel == 1) {
+        const int viewportHeight = std::max(0, h - CaptionHeight - ViewportMargin);
+        const int pageWidth = m_gif[0]->isVisible() || !m_gif[0]->animation().canvas().isNull()
+                                  ? m_gif[0]->width()
+                                  : 0;
+        const int innerWidth = w - 2 * PageLeft;
+        // The filler takes the room the page leaves, so a click there still recites.
+        if (pageWidth > 0 && innerWidth - 180 / Twips > pageWidth) {
+            m_picture2->setGeometry(PageLeft, CaptionHeight, pageWidth, viewportHeight);
+            m_filler->setGeometry(PageLeft + pageWidth, CaptionHeight, innerWidth - pageWidth,
+                                  viewportHeight);
+            m_filler->show();
+        } else {
+            m_picture2->setGeometry(PageLeft, CaptionHeight, innerWidth, viewportHeight);
+            m_filler->hide();
+        }
+        m_txtNotInstalled->setGeometry(0, 0, innerWidth, viewportHeight);
+        // The arrows sit at the right-hand edge of the page, the down arrow 80 twips from the foot.
+        const int arrowX = PageLeft + m_picture2->width() - m_gif[1]->width() - 4;
+        m_gif[1]->move(arrowX, CaptionHeight + 2);
+        m_gif[2]->move(arrowX, CaptionHeight + viewportHeight - m_gif[2]->height() + 80 / Twips);
+        m_gif[1]->raise();
+        m_gif[2]->raise();
+        placePage();
+    } else if (panel >= 2) {
+        m_views[panel - 2]->setGeometry(PageLeft, CaptionHeight, w - 2 * PageLeft,
+                                        std::max(0, h - CaptionHeight - ViewportMargin));
+    }
+}
+
+void frmMain::placePage() {
+    // A page never scrolls above its own top nor further than its height.
+    m_gif[0]->move(0, m_pageTop / Twips);
+}
+
+// ---- Mouse and keys --------------------------------------------------------------------------
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event) {
+    const bool isCaption =
+        std::find(m_captions.begin(), m_captions.end(), watched) != m_captions.end() ||
+        std::find(m_panels.begin(), m_panels.end(), watched) != m_panels.end();
+    if (event->type() == QEvent::MouseButtonPress) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if ((watched == m_picWord || watched == m_filler)) {
+            pageMouseDown(mouse->button() == Qt::LeftButton    ? 1
+                          : mouse->button() == Qt::RightButton ? 2
+                                                               : 0);
+            return true;
+        }
+        if (isCaption && mouse->button() == Qt::LeftButton) {
+            m_movingWindow = true;
+            m_dragStart = mouse->globalPosition().toPoint() - pos();
+            return true;
+        }
+    } else if (event->type() == QEvent::MouseMove && m_movingWindow && isCaption) {
+        move(static_cast<QMouseEvent *>(event)->globalPosition().toPoint() - m_dragStart);
+        return true;
+    } else if (event->type() == QEvent::MouseButtonRelease && isCaption) {
+        m_movingWindow = false;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmMain::mouseReleaseEvent(QMouseEvent *event) {
+    m_movingWindow = false;
+    QWidget::mouseReleaseEvent(event);
+}
+
+void frmMain::keyPressEvent(QKeyEvent *event) {
+    Form_KeyDown(event->key(), event->modifiers());
+}
+
+void frmMain::Form_KeyDown(int keyCode, Qt::KeyboardModifiers) {
+    // The full keyboard arrives with the command issue; scrolling and the next verse are here.
+    if (keyCode == Qt::Key_Up || keyCode == Qt::Key_Down) {
+        const int step = 100;
+        if (keyCode == Qt::Key_Up)
+            m_pageTop = std::min(0, m_pageTop + step);
+        else if (-m_pageTop + m_picture2->height() * Twips < verseHeight(m_displayedVerse) ||
+                 -m_pageTop + m_picture2->height() * Twips < m_gif[0]->height() * Twips)
+            m_pageTop -= step;
+        placePage();
+        m_gif[1]->setVisible(m_pageTop < 0 && !m_gif[1]->strGifFileName().isEmpty());
+    } else if (keyCode == Qt::Key_C && m_loader && m_loader->loadedSura()) {
+        const int cv = m_sliders[2]->model().Value();
+        if (cv < m_sliders[2]->model().Max()) {
+            (void)m_sliders[2]->model().setValue(cv + 1);
+            m_currentVerse = cv + 1;
+            playVerses(m_currentVerse, m_currentVerse);
+            SetText();
+        }
+    }
+}
+
+// ---- Sura loading ----------------------------------------------------------------------------
+
+int frmMain::selectedSura() const {
+    return selectedSuraNumber();
+}
+
+int frmMain::selectedSuraNumber() const {
+    const int index = m_cmbSura->currentIndex();
+    return index < 0 ? 0 : m_cmbSura->itemData(index).toInt();
+}
+
+void frmMain::processEvents() {
+    QCoreApplication::processEvents();
+}
+
+void frmMain::setRangeSliders(int sura, int lastIndex) {
+    // Slider values outside the range are refused by the slider and skipped here, one by one.
+    m_settingSliders = true;
+    for (int i = 0; i < 2; ++i)
+        (void)m_sliders[i]->model().setMax(lastIndex);
+    (void)m_sliders[0]->model().setValue(0);
+    (void)m_sliders[1]->model().setValue(lastIndex);
+    for (ucSlider *slider : m_sliders)
+        slider->model().setSura(quint8(sura));
+    const int shown = sura == 9 ? 1 : 0;
+    for (int i = 0; i < 2; ++i)
+        m_sliders[i]->setToolTip(QString::number(m_sliders[i]->model().Value() + shown));
+    m_settingSliders = false;
+}
+
+void frmMain::loadTranslations(const QString &member) {
+    std::array<OpeningFormulas, 3> formulas;
+    for (int i = 0; i < 3; ++i)
+        formulas[i] = {m_pages[i].BismiText, m_pages[i].Bismi1Text};
+    for (int w = 2; w <= 4; ++w) {
+        const clsWBProperty &page = m_pages[w - 2];
+        // A missing translation leaves its texts empty; the window says nothing of it.
+        LoadTranslation(m_appFolder, m_tempFolder, page.TransName(), w, member, page.IsUnicode,
+                        m_loader->loadedSura(), formulas, m_loader->verseTimes());
+    }
+}
+
+void frmMain::hideWordPicture() {
+    m_picWord->resize(0, 0);
+    m_picWord->hide();
+}
+
+void frmMain::setCurrentSlider(int lastIndex) {
+    m_settingSliders = true;
+    (void)m_sliders[2]->model().setMax(m_sliders[1]->model().Max());
+    (void)m_sliders[2]->model().setValue(0);
+    m_verseCounter->setVerses(qint16(lastIndex));
+    m_sliders[1]->setProperty("RangeLengthOverride", QStringLiteral("0"));
+    m_settingSliders = false;
+    m_loader->textParts().setCurrentTextPart(QString());
+}
+
+bool frmMain::arabicPanelVisible() const {
+    return m_stack.isShown(1);
+}
+
+void frmMain::showArabicImage(const QString &gifPath) {
+    m_txtNotInstalled->hide();
+    m_gif[0]->show();
+    m_gif[0]->setStrGifFileName(gifPath);
+    m_gif[0]->LoadGif(false);
+    const QSize size = m_gif[0]->animation().canvas().size();
+    if (!size.isEmpty() && size != m_gif[0]->size()) {
+        m_gif[0]->resize(size);
+        layoutPanelContent(1);
+    }
+}
+
+void frmMain::showArabicNotInstalled() {
+    m_gif[0]->hide();
+    m_txtNotInstalled->setPlainText(
+        QStringLiteral("The Arabic text for this Sura is not installed in this computer.\r\n"
+                       "Visit ") +
+        QLatin1String(SupportAddress) +
+        QStringLiteral(" to download the Arabic text for this sura.\r\n"));
+    m_txtNotInstalled->show();
+}
+
+void frmMain::hideScrollAnimations() {
+    m_gif[1]->hide();
+    m_gif[2]->hide();
+}
+
+void frmMain::setWordHelpVisible(bool visible) {
+    m_captions[5]->setVisible(visible);
+}
+
+void frmMain::openMp3(const QString &mp3Path) {
+    m_fmod.CloseAll();
+    m_fmod.OpenMP3File(mp3Path);
+}
+
+// ---- The current verse -----------------------------------------------------------------------
+
+void frmMain::SetText() {
+    m_pageTop = 0;
+    placePage();
+    m_gif[1]->hide();
+    if (m_loader->textParts().HasTextParts())
+        ShowArabicPageForVerse(m_currentVerse);
+    else
+        m_gif[0]->PaintGif(m_currentVerse);
+
+    const QList<VerseTime> &times = m_loader->verseTimes();
+    const bool inSura = m_currentVerse >= 0 && m_currentVerse < times.size();
+    for (const int w : {2, 4, 3})
+        m_pages[w - 2].setDisplayText(inSura ? times[m_currentVerse].text(w) : QString());
+
+    const int sura = selectedSuraNumber();
+    m_displayedVerse = sura == 9 ? m_currentVerse + 1 : m_currentVerse;
+    if (sura >= 2 && sura <= 77) {
+        if (m_displayedVerse != 0 && !m_gif[2]->strGifFileName().isEmpty())
+            m_gif[2]->setVisible(m_picture2->height() * Twips + 325 <
+                                 verseHeight(m_displayedVerse));
+    } else {
+        m_gif[2]->hide();
+    }
+    m_sliders[2]->setToolTip(QString::number(m_displayedVerse));
+}
+
+int frmMain::verseHeight(int displayedVerse) const {
+    const QList<qint16> &heights = m_loader->VerseHeights();
+    return displayedVerse >= 0 && displayedVerse < heights.size() ? heights[displayedVerse] : 0;
+}
+
+void frmMain::ShowArabicPageForVerse(int verseIndex) {
+    SuraTextParts &parts = m_loader->textParts();
+    const std::optional<TextPart> part = parts.partForVerse(verseIndex);
+    if (!part || part->letter.isEmpty())
+        return;
+    if (part->letter != parts.CurrentTextPart()) {
+        m_loader->LoadGifFile(part->letter);
+        parts.setCurrentTextPart(part->letter);
+    }
+    m_gif[0]->PaintGif(verseIndex - part->first);
+}
+
+void frmMain::onVerseSliderChanged() {
+    if (m_settingSliders || !m_loader || m_loader->LoadingSura() || !m_loader->loadedSura())
+        return;
+    // Moving the current-verse slider shows that verse; the range sliders keep their order.
+    const int cv = m_sliders[2]->model().Value();
+    if (cv != m_currentVerse && sender() == &m_sliders[2]->model()) {
+        m_currentVerse = cv;
+        SetText();
+    }
+    m_sliders[0]->setToolTip(
+        QString::number(m_sliders[0]->model().Value() + (selectedSuraNumber() == 9 ? 1 : 0)));
+    m_sliders[1]->setToolTip(
+        QString::number(m_sliders[1]->model().Value() + (selectedSuraNumber() == 9 ? 1 : 0)));
+}
+
+void frmMain::playVerses(int from, int to) {
+    const QList<VerseTime> &times = m_loader->verseTimes();
+    if (from < 0 || to < from || to >= times.size())
+        return;
+    m_fmod.Play(times[from].start, times[to].end);
+}
+
+void frmMain::pageMouseDown(int button) {
+    if (!m_loader || !m_loader->loadedSura() || selectedSuraNumber() == 0)
+        return;
+    m_hideWordMark = true;
+    m_picWord->hide();
+    const int cv = m_sliders[2]->model().Value();
+    const int re = m_sliders[1]->model().Value();
+    if (button == 1) {
+        playVerses(cv, isRangeMode() ? re : cv);
+        m_currentVerse = cv;
+    } else if (button == 2) {
+        if (!isRangeMode()) {
+            Form_KeyDown(Qt::Key_C, Qt::NoModifier);
+        } else if (cv < re) {
+            (void)m_sliders[2]->model().setValue(cv + 1);
+            playVerses(cv + 1, re);
+            m_currentVerse = cv + 1;
+        }
+    }
+    SetText();
+    m_hideWordMark = false;
+}
+
+void frmMain::pageMouseMove(int x, int y) {
+    const QList<WordRecord> &words = m_loader ? m_loader->WordRecords() : QList<WordRecord>();
+    if (words.isEmpty())
+        return;
+    if (!m_hideWordMark) {
+        m_picWord->show();
+        m_picWord->raise();
+    }
+    for (const WordRecord &word : words) {
+        if (word.verse != m_currentVerse || x < word.left || x > word.right || y < word.top ||
+            y > word.bottom)
+            continue;
+        const QRect rect(word.left, word.top, word.right - word.left, word.bottom - word.top);
+        // Dark text stays dark and the page's light background takes the marker's colour.
+        QPixmap marker(rect.size().expandedTo(QSize(1, 1)));
+        marker.fill(QColor(255, 220, 120));
+        {
+            QPainter p(&marker);
+            p.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+            p.drawImage(QPoint(0, 0), m_gif[0]->animation().canvas().copy(rect));
+        }
+        m_picWord->setPixmap(marker);
+        m_picWord->setGeometry(rect.translated(0, m_pageTop / Twips));
+        m_picWord->setToolTip(word.meaning.trimmed());
+        return;
+    }
+    m_picWord->resize(0, 0);
+}
+
+void frmMain::scrollArrow(bool up) {
+    const int sura = selectedSuraNumber();
+    if (sura < 2 || sura > 78)
+        return;
+    if (up) {
+        if (m_pageTop < 0) {
+            m_pageTop = std::min(0, m_pageTop + 200);
+            if (m_pageTop == 0)
+                m_gif[1]->hide();
+            m_gif[2]->show();
+        } else {
+            m_gif[1]->hide();
+        }
+    } else if (-m_pageTop + m_picture2->height() * Twips < verseHeight(m_displayedVerse)) {
+        m_pageTop -= 200;
+        m_gif[1]->show();
+    } else {
+        m_gif[2]->hide();
+    }
+    placePage();
+}
+
+void frmMain::CallSetTextAndRange(int first, int last) {
+    const int sura = selectedSuraNumber();
+    if (sura == 1 || sura == 9) {
+        first -= 1;
+        if (last != first)
+            last -= 1;
+    }
+    // A reference beyond the sura's last verse names nothing to recite.
+    const int max = m_sliders[2]->model().Max();
+    if (first < 0 || last < first || last > max)
+        return;
+    m_currentVerse = first;
+    m_settingSliders = true;
+    (void)m_sliders[0]->model().setValue(first);
+    (void)m_sliders[1]->model().setValue(last);
+    (void)m_sliders[2]->model().setValue(first);
+    m_settingSliders = false;
+    SetText();
+    m_fmod.SetVolume(m_volume);
+    pageMouseDown(1);
 }
 
 }  // namespace varnelo

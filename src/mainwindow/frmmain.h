@@ -1,49 +1,200 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "data/suraloader.h"
+#include "display/clswbproperty.h"
+#include "display/startupsettings.h"
+#include "mainwindow/frmtitle.h"
+#include "mainwindow/panelstack.h"
+#include "recitation/clsfmod.h"
+
+class QCheckBox;
 class QComboBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
 
 namespace varnelo {
 
+class AnimatedGifCtl;
+class AudioOutput;
+class Clipboard;
+class ClipboardReferenceHook;
+class MessageBox;
+class QtHtmlView;
 class SettingsStore;
+class UserControl1;
+class ucSlider;
+class ucSliderTip;
 
-// The main window: for now the sura list with its MP3 marks.
-class frmMain : public QWidget {
+// The program's window: the stack of the main panel, the Arabic page and three translation
+// windows, with the state every command works on. Collaborators come in from outside so tests
+// can hand in fakes.
+class frmMain : public QWidget, private SuraLoadView {
     Q_OBJECT
 
 public:
-    // executableFolder and systemTemp are where the program and the system's temporary folder are.
-    frmMain(SettingsStore &store, const QString &executableFolder, const QString &systemTemp,
-            QWidget *parent = nullptr);
+    struct Services {
+        SettingsStore &store;
+        AudioOutput &audio;
+        MessageBox &messages;
+        Clipboard &clipboard;
+    };
 
-    // Start-up: folders, settings version, stored values, MP3 marks. False when a stored value
-    // does not convert: the store is then wiped and failureMessage() says what to show.
+    // executableFolder and systemTemp are where the program and the system's temporary folder are.
+    frmMain(Services services, const QString &executableFolder, const QString &systemTemp,
+            QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // The command line asked for no Arabic text; start-up applies it at its end.
+    void setNoArabicArgument(bool given) { m_noArabicArgument = given; }
+    // Shows the About window modally at first start; tests replace it.
+    void setAboutShower(std::function<void()> show) { m_showAbout = std::move(show); }
+    // What ends the process once shutdown has stored everything.
+    void setProcessEnder(std::function<void()> end) { m_endProcess = std::move(end); }
+
+    // Start-up. False when a stored value does not convert: the store is then wiped and
+    // failureMessage() says what to show before the program ends.
     bool Form_Load();
     const QString &failureMessage() const { return m_failureMessage; }
+    // Shutdown: stops the sound and stores every value the user set, once; then ends the process.
+    void Form_Unload();
 
-    // Marks the sura list items whose recitation file is missing in Mp3Folder().
     void CheckMp3();
+    // Shows the current verse on the Arabic page and in the translation windows.
+    void SetText() override;
+    void ShowArabicPageForVerse(int verseIndex);
+    // Makes first..last (verse numbers) the range and recites it.
+    void CallSetTextAndRange(int first, int last);
+    void AssignTrans(int window, const QString &name);
+    // The page's mouse press: recites the current verse (left) or the next one (right).
+    void pageMouseDown(int button);
+    // The word under the page point (page pixels) gets the marker and its meaning.
+    void pageMouseMove(int x, int y);
+    // Scroll arrows of the Arabic page: up (true) or down, one step of 200 twips.
+    void scrollArrow(bool up);
+    void Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
+
+    // Window layout.
+    void SetOrder();
+    void SetRightBorder();
+    void imgFitScreen_Click();
+    void layoutPanelContent(int panel);
+    const PanelStack &panelStack() const { return m_stack; }
 
     const QString &AppFolder() const { return m_appFolder; }
     const QString &TempFolder() const { return m_tempFolder; }
     const QString &Mp3Folder() const { return m_mp3Folder; }
-
-    // Set when the command line asks for no Arabic text window.
-    void setArabicTextDisabled(bool disabled) { m_arabicTextDisabled = disabled; }
     bool ArabicTextDisabled() const { return m_arabicTextDisabled; }
+    bool StartupDone() const { return m_startupDone; }
+    bool AlwaysOnTop() const { return m_alwaysOnTop; }
+    int CurrentVerse() const { return m_currentVerse; }
+    int DisplayedVerse() const { return m_displayedVerse; }
+    int volume() const { return m_volume; }
+    // Top of the Arabic page inside its viewport, in twips (0 or negative).
+    int pageTop() const { return m_pageTop; }
+    const SuraLoader &loader() const { return *m_loader; }
+    clsFMod &Fmod() { return m_fmod; }
+    const clsWBProperty &page(int window) const { return m_pages[window - 2]; }
+    frmTitle *titleWindow() const { return m_title; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // SuraLoadView: what loading a sura does to the window.
+    int selectedSura() const override;
+    void processEvents() override;
+    void setRangeSliders(int sura, int lastIndex) override;
+    void loadTranslations(const QString &member) override;
+    void hideWordPicture() override;
+    void setCurrentSlider(int lastIndex) override;
+    void showArabicPageForVerse(int verseIndex) override { ShowArabicPageForVerse(verseIndex); }
+    bool arabicPanelVisible() const override;
+    void showArabicImage(const QString &gifPath) override;
+    void showArabicNotInstalled() override;
+    void hideScrollAnimations() override;
+    void setWordHelpVisible(bool visible) override;
+    void setCurrentVerse(int verseIndex) override { m_currentVerse = verseIndex; }
+    void updateShadeCaption() override {}  // window-shade mode comes with the window commands
+    void openMp3(const QString &mp3Path) override;
+
+    void buildMainPanel();
+    void buildArabicPanel();
+    void buildTranslationPanel(int window);
+    QWidget *makeSkinButton(QWidget *panel, const QString &name, const QString &symbol,
+                            std::function<void()> onClick);
+    bool readStoredLayout();
+    void applyPresentation(const StartupSettings &settings);
+    void ShowTitleWindow(bool show);
+    void SetTopMost(bool onTop);
+    void placePage();
+    void loadArrowAnimation(AnimatedGifCtl *control, const QString &file);
+    void onVerseSliderChanged();
+    void playVerses(int from, int to);
+    bool isRangeMode() const { return false; }  // range mode arrives with the controller
+    int verseHeight(int displayedVerse) const;
+    int selectedSuraNumber() const;
+
     SettingsStore &m_store;
+    MessageBox &m_messages;
+    Clipboard &m_clipboard;
+    clsFMod m_fmod;
     QString m_executableFolder;
     QString m_systemTemp;
     QString m_appFolder;
     QString m_tempFolder;
     QString m_mp3Folder;
     QString m_failureMessage;
+    std::function<void()> m_showAbout;
+    std::function<void()> m_endProcess;
+    std::unique_ptr<SuraLoader> m_loader;
+    std::unique_ptr<ClipboardReferenceHook> m_clipboardHook;
+    std::array<clsWBProperty, 3> m_pages;
+    PanelStack m_stack;
+    StartupSettings m_settings;
+
     bool m_arabicTextDisabled = false;
+    bool m_noArabicArgument = false;
+    bool m_startupDone = false;
+    bool m_unloaded = false;
+    bool m_alwaysOnTop = false;
+    bool m_hideWordMark = false;
+    bool m_settingSliders = false;
+    int m_currentVerse = 0;
+    int m_displayedVerse = 0;
+    int m_volume = 500;
+    int m_pageTop = 0;  // twips
+    QPoint m_dragStart;
+    bool m_movingWindow = false;
+
+    std::array<QWidget *, PanelStack::Count> m_panels{};
+    std::array<QLabel *, 6> m_captions{};
+    std::array<QCheckBox *, 5> m_chkVisible{};
+    std::array<ucSlider *, 3> m_sliders{};
+    ucSliderTip *m_sliderTip = nullptr;
+    UserControl1 *m_verseCounter = nullptr;
     QComboBox *m_cmbSura = nullptr;
+    QPushButton *m_cmdEqualizer = nullptr;
+    QPushButton *m_cmdAbout = nullptr;
+    QWidget *m_picture2 = nullptr;
+    AnimatedGifCtl *m_gif[3] = {};
+    QLabel *m_picWord = nullptr;
+    QWidget *m_filler = nullptr;
+    QPlainTextEdit *m_txtNotInstalled = nullptr;
+    std::array<QtHtmlView *, 3> m_views{};
+    QPointer<frmTitle> m_title;
 };
 
 }  // namespace varnelo
