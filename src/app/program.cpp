@@ -37,7 +37,9 @@ int RunVarnelo(int argc, char *argv[]) {
     });
     // A session that ends, SIGTERM or SIGINT store everything as a close does.
     SessionEndWatcher sessionEnd([&] { window.Form_Unload(); });
+    bool ended = false;
     window.setProcessEnder([&] {
+        ended = true;
         sessionEnd.end();
         QCoreApplication::exit(0);
     });
@@ -45,7 +47,8 @@ int RunVarnelo(int argc, char *argv[]) {
         QMessageBox::critical(nullptr, QStringLiteral("Varnelo"), window.failureMessage());
         return 1;
     }
-    return app.exec();
+    // An end that came while start-up ran a dialog has no event loop left to leave.
+    return ended ? 0 : app.exec();
 }
 
 }  // namespace varnelo

@@ -17,6 +17,7 @@
 
 #include "controls/animatedgifctl.h"
 #include "controls/ucslider.h"
+#include "controls/ucsliderpainter.h"
 #include "controls/ucslidertip.h"
 #include "controls/usercontrol1.h"
 #include "data/clipboardreferencehook.h"
@@ -173,6 +174,10 @@ void frmMain::buildMainPanel() {
         m_sliders[i] = new ucSlider(panel, m_sliderTip);
         m_sliders[i]->setObjectName(QStringLiteral("ucSlider1_%1").arg(i));
         m_sliders[i]->setBackColor(PanelColour);
+        m_sliders[i]->model().setOrientation(ucSliderModel::kHorizontal);
+        m_sliders[i]->setSliderImage(ucSliderPainter::skinThumb(true));
+        m_sliders[i]->setRailImage(ucSliderPainter::skinRail(true));
+        m_sliders[i]->model().setRailStyle(ucSliderPainter::kRailImageStyle);
         connect(&m_sliders[i]->model(), &ucSliderModel::Change, this,
                 &frmMain::onVerseSliderChanged);
     }
@@ -364,6 +369,8 @@ bool frmMain::Form_Load() {
         m_showAbout();
         ShowTitleWindow(true);
     }
+    if (m_unloaded)
+        return true;  // the session ended while the About window was up
     m_arabicTextDisabled = m_noArabicArgument;
     m_loader->setArabicTextDisabled(m_arabicTextDisabled);
     m_startupDone = true;
@@ -425,6 +432,7 @@ bool frmMain::readStoredLayout() {
         return false;
     }
     SetOrder();
+    m_layoutRestored = true;
     return true;
 }
 
@@ -449,6 +457,11 @@ void frmMain::Form_Unload() {
         return;
     m_unloaded = true;
     m_fmod.CloseAll();
+    // Ended before start-up had shown the stored values: storing now would overwrite them.
+    if (!m_layoutRestored) {
+        m_endProcess();
+        return;
+    }
 
     ShutdownValues values;
     values.arabic.back = quint32(m_gif[0]->BackColor());
@@ -571,9 +584,10 @@ void frmMain::SetRightBorder() {
         }
     }
     const int sliderWidth = std::max(60, w - SliderRightMargin - 10);
+    const int sliderHeight = m_sliders[0]->sizeHint().height();
     for (int i = 0; i < 3; ++i)
-        m_sliders[i]->setGeometry(10, 46 + i * 20, sliderWidth, 18);
-    m_verseCounter->setGeometry(10, 106, sliderWidth, 8);
+        m_sliders[i]->setGeometry(10, 44 + i * sliderHeight, sliderWidth, sliderHeight);
+    m_verseCounter->setGeometry(10, 44 + 3 * sliderHeight, sliderWidth, 8);
     m_cmdEqualizer->setGeometry(w - 250, 50, 115, 24);
     m_cmdAbout->setGeometry(w - 130, 50, 115, 24);
     for (int i = 0; i < PanelStack::Count; ++i)

@@ -169,6 +169,7 @@ private:
     bool m_noArabicArgument = false;
     bool m_startupDone = false;
     bool m_unloaded = false;
+    bool m_layoutRestored = false;
     bool m_alwaysOnTop = false;
     bool m_hideWordMark = false;
     bool m_settingSliders = false;

@@ -17,7 +17,7 @@ public:
     static constexpr std::array<int, Count> MinimumHeight = {0, 126, 66, 66, 66};
 
     std::array<QString, Count> tags = {"1", "2", "3", "4", "5"};
-    std::array<int, Count> heights = {118, 300, 150, 150, 150};
+    std::array<int, Count> heights = {140, 300, 150, 150, 150};
     int width = 760;
 
     bool isShown(int panel) const { return tags[panel] != QLatin1String("h"); }
