@@ -10,7 +10,7 @@ namespace varnelo {
 
 class SettingsStore;
 
-// What the main window hands over at exit; sizes and positions in twips.
+// What the main window hands over at exit: the window position in twips, panel sizes in pixels.
 struct ShutdownValues {
     WindowPresentation arabic;                       // size unused
     std::array<WindowPresentation, 3> translations;  // windows 2, 3, 4: sections T, D, W
