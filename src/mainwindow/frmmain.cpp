@@ -449,6 +449,11 @@ void frmMain::Form_Unload() {
         return;
     m_unloaded = true;
     m_fmod.CloseAll();
+    if (!m_failureMessage.isEmpty()) {
+        // A failed start-up wiped the store; writing this half-made window back would undo that.
+        m_endProcess();
+        return;
+    }
 
     ShutdownValues values;
     values.arabic.back = quint32(m_gif[0]->BackColor());
@@ -466,7 +471,7 @@ void frmMain::Form_Unload() {
         values.panelHeights[i - 1] = m_stack.heights[i];
     }
     values.mainWidth = m_stack.width;
-    values.windowWidth = width();
+    values.windowWidth = width() * Twips;
     values.sura = m_cmbSura->currentIndex();
     values.rangeBegin = m_sliders[0]->model().Value();
     values.rangeEnd = m_sliders[1]->model().Value();

@@ -245,6 +245,10 @@ TEST_F(frmMainTest, BadStoredLayoutFallsBackOrEndsStartUp) {
     EXPECT_TRUE(window().failureMessage().startsWith("Type mismatch (D/h = \"tall\")\n\nError "))
         << window().failureMessage().toStdString();
     EXPECT_EQ(m_store.size(), 0);
+    // Closing what is left of the window must not undo the wipe.
+    window().close();
+    EXPECT_EQ(m_store.size(), 0);
+    EXPECT_EQ(m_ended, 1);
 }
 
 TEST_F(frmMainTest, SelectingASuraFillsSlidersPagesAndTheArabicPage) {
@@ -394,7 +398,7 @@ TEST_F(frmMainTest, ClosingStoresEveryValueOnce) {
         {"Arabic/h", QString::number(stack.heights[1])},
         {"D/h", QString::number(stack.heights[3])},
         {"Main/width", QString::number(stack.width)},
-        {"Me/width", QString::number(window().width())},
+        {"Me/width", QString::number(window().width() * 15)},  // twips
         {"Main/Sura", "1"},
         {"Main/RB", "3"},
         {"Main/RE", "9"},
