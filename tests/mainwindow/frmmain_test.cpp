@@ -189,7 +189,9 @@ TEST_F(frmMainTest, FirstStartWipesOldSettingsFitsTheScreenAndShowsAbout) {
     m_store.save("version", "version", "4.0 beta1");
     m_store.save("Main", "FirstTime", "0");
     m_store.save("Main", "Top", "3000");
+    writeFile("mp3/002.mp3", "");
     ASSERT_TRUE(load());
+    EXPECT_EQ(window().TempFolder(), m_temp.path() + "/VX/");
     EXPECT_EQ(m_store.get("version", "version", ""), "4.0 beta2");
     EXPECT_EQ(m_store.get("Main", "FirstTime", ""), "0");
     EXPECT_EQ(m_store.get("Main", "Top", "NO"), "NO");
@@ -199,6 +201,8 @@ TEST_F(frmMainTest, FirstStartWipesOldSettingsFitsTheScreenAndShowsAbout) {
     EXPECT_EQ(window().width(), area.width());
     EXPECT_EQ(window().height(), area.height());
     EXPECT_EQ(list()->currentIndex(), -1);
+    EXPECT_EQ(list()->itemText(0), "1. AL-FATIHA (mp3 missing)");
+    EXPECT_EQ(list()->itemText(1), "2. AL-BAQARA");
     EXPECT_EQ(m_aboutShown, 1);
     EXPECT_TRUE(window().StartupDone());
     for (int w = 2; w <= 4; ++w) {
@@ -220,7 +224,9 @@ TEST_F(frmMainTest, SecondStartRestoresWhatTheFirstRunStored) {
     m_store.save("T", "h", "180");
     m_store.save("T", "Back", QString::number(0x0000FF));  // red, in BGR order
     m_store.save("About", "Show3", "0");
+    m_store.save("Vol", "Pos", "700");
     ASSERT_TRUE(load());
+    EXPECT_EQ(window().volume(), 700);
     EXPECT_EQ(window().pos(), QPoint(100, 50));
     EXPECT_EQ(window().panelStack().tags, first.tags);
     EXPECT_FALSE(get<QWidget>("Picture1_3")->isVisible());
@@ -415,6 +421,21 @@ TEST_F(frmMainTest, ClosingStoresEveryValueOnce) {
     window().Form_Unload();
     EXPECT_EQ(m_store.get("Main", "Sura", ""), "later");
     EXPECT_EQ(m_ended, 1);
+}
+
+TEST_F(frmMainTest, AHiddenArabicWindowLoadsThePageOfTheCurrentVerseWhenShown) {
+    ASSERT_TRUE(load());
+    auto *shown = get<QCheckBox>("chkVisible_1");
+    shown->click();
+    EXPECT_FALSE(window().panelStack().isShown(1));
+    select(2);
+    ASSERT_FALSE(slider(2).setValue(textPartsOf(2)[0].last + 2).has_value());
+    EXPECT_TRUE(page()->strGifFileName().isEmpty());
+
+    shown->click();
+    EXPECT_TRUE(get<QWidget>("Picture1_1")->isVisible());
+    EXPECT_EQ(page()->NumberofFrames(), 3);
+    EXPECT_EQ(page()->CurrentFrame(), 1);
 }
 
 TEST_F(frmMainTest, NoArabicLoadsNoPage) {
