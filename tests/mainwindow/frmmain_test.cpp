@@ -18,6 +18,7 @@
 #include "../controls/giftestfiles.h"
 #include "../data/archivefixture.h"
 #include "../recitation/mp3fixture.h"
+#include "../recitation/scripteddialogs.h"
 #include "controls/animatedgifctl.h"
 #include "controls/ucslider.h"
 #include "controls/usercontrol1.h"
@@ -27,20 +28,11 @@
 #include "platform/clipboard.h"
 #include "platform/fakeaudiooutput.h"
 #include "platform/memorysettingsstore.h"
-#include "platform/messagebox.h"
 
 using namespace varnelo;
 using namespace varnelo::test;
 
 namespace {
-
-class RecordingMessages : public MessageBox {
-public:
-    QStringList texts;
-    void information(const QString &, const QString &text) override { texts << text; }
-    bool question(const QString &, const QString &) override { return false; }
-    QString inputBox(const QString &, const QString &) override { return {}; }
-};
 
 // The three translations of the program folder: archive name, button and window caption.
 const std::array<std::array<const char *, 3>, 3> Translations = {{
@@ -175,7 +167,7 @@ protected:
     QTemporaryDir m_temp;
     MemorySettingsStore m_store;
     FakeAudioOutput m_audio;
-    RecordingMessages m_messages;
+    ScriptedDialogs m_messages;
     FakeClipboard m_clipboard;
     int m_aboutShown = 0;
     int m_ended = 0;
@@ -309,7 +301,7 @@ TEST_F(frmMainTest, SelectingASuraFillsSlidersPagesAndTheArabicPage) {
     select(1);
     EXPECT_FALSE(get<QLabel>("Label1_5")->isVisible());
     EXPECT_EQ(window().loader().WordCount(), 0);
-    EXPECT_TRUE(m_messages.texts.isEmpty()) << m_messages.texts.join('|').toStdString();
+    EXPECT_TRUE(m_messages.shown.isEmpty()) << m_messages.shown.join('|').toStdString();
 }
 
 TEST_F(frmMainTest, MissingArabicTextSaysSoAndTheRestLoads) {
@@ -333,15 +325,15 @@ TEST_F(frmMainTest, MissingTimingsGiveOneMessageAndTheNextSelectionLoads) {
     ASSERT_TRUE(QFile::rename(dataPath("data/pos.dat"), dataPath("pos.dat")));
     ASSERT_TRUE(load());
     select(2);
-    ASSERT_EQ(m_messages.texts.size(), 1);
-    EXPECT_TRUE(m_messages.texts[0].contains("pos.dat")) << m_messages.texts[0].toStdString();
+    ASSERT_EQ(m_messages.shown.size(), 1);
+    EXPECT_TRUE(m_messages.shown[0].contains("pos.dat")) << m_messages.shown[0].toStdString();
     EXPECT_EQ(window().loader().loadedSura(), 0);
 
     ASSERT_TRUE(QFile::rename(dataPath("pos.dat"), dataPath("data/pos.dat")));
     select(36);
     EXPECT_EQ(window().loader().loadedSura(), 36);
     EXPECT_EQ(slider(2).Max(), lastIndexOf(36));
-    EXPECT_EQ(m_messages.texts.size(), 1);
+    EXPECT_EQ(m_messages.shown.size(), 1);
 }
 
 TEST_F(frmMainTest, ClipboardReferencesSelectAndRecite) {
@@ -448,7 +440,7 @@ TEST_F(frmMainTest, NoArabicLoadsNoPage) {
     EXPECT_EQ(page()->NumberofFrames(), 0);
     EXPECT_FALSE(notInstalled()->isVisible());
     EXPECT_TRUE(view(2)->plainText().contains("bismi alpha"));
-    EXPECT_TRUE(m_messages.texts.isEmpty());
+    EXPECT_TRUE(m_messages.shown.isEmpty());
 }
 
 TEST_F(frmMainTest, PageClicksReciteAndTheWordMarkerFollowsTheCurrentVerse) {
