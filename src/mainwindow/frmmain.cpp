@@ -479,7 +479,7 @@ void frmMain::Form_Unload() {
         values.panelHeights[i - 1] = m_stack.heights[i];
     }
     values.mainWidth = m_stack.width;
-    values.windowWidth = width();
+    values.windowWidth = width() * Twips;
     values.sura = m_cmbSura->currentIndex();
     values.rangeBegin = m_sliders[0]->model().Value();
     values.rangeEnd = m_sliders[1]->model().Value();

@@ -63,9 +63,11 @@ int PanelStack::stackHeight() const {
 }
 
 int PanelStack::tallest() const {
+    // Equals are decided by place, so the window higher up the stack shrinks first.
     int best = -1;
-    for (int i = 0; i < Count; ++i) {
-        if (isShown(i) && (best < 0 || heights[i] > heights[best]))
+    for (int place = 1; place <= Count; ++place) {
+        const int i = panelAt(place);
+        if (i >= 0 && (best < 0 || heights[i] > heights[best]))
             best = i;
     }
     return best;

@@ -30,7 +30,7 @@ public:
     // The top of every panel for the current tags, and the stack's height.
     std::array<int, Count> tops(int *stackHeight = nullptr) const;
     int stackHeight() const;
-    // The shown panel with the greatest height (the first of equals).
+    // The shown panel with the greatest height (of equals, the one higher in the stack).
     int tallest() const;
 
     // Shrinks the tallest panel step by step (5 pixels while the stack is more than 50 twips too

@@ -1,69 +1,480 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
+#include <QLabel>
+#include <QMap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QTest>
 
+#include <map>
+#include <memory>
+#include <stdexcept>
+
+#include "../controls/giftestfiles.h"
+#include "../data/archivefixture.h"
+#include "../recitation/mp3fixture.h"
+#include "../recitation/scripteddialogs.h"
+#include "controls/animatedgifctl.h"
+#include "controls/ucslider.h"
+#include "controls/usercontrol1.h"
+#include "data/suracatalogue.h"
+#include "display/qthtmlview.h"
 #include "mainwindow/frmmain.h"
+#include "platform/clipboard.h"
+#include "platform/fakeaudiooutput.h"
 #include "platform/memorysettingsstore.h"
 
 using namespace varnelo;
+using namespace varnelo::test;
 
 namespace {
 
-// A program folder whose config.ini names an MP3 folder holding only 002.mp3; an empty store.
+// The three translations of the program folder: archive name, button and window caption.
+const std::array<std::array<const char *, 3>, 3> Translations = {{
+    {"alpha", "Al", "Alpha window"},
+    {"beta", "Be", "Beta window"},
+    {"gamma", "Ga", "Gamma window"},
+}};
+
+// Words of the pages of suras 2-77: one of verse 0 and one of verse 1, in page pixels.
+const WordRecord FirstWord{0, 2, 2, 20, 10, " first "};
+const WordRecord SecondWord{1, 22, 2, 40, 10, "second"};
+
+// Verse index k of every sura is recited from 10k to 10k + 5 ms.
+qint32 verseEnd(int index) {
+    return index * 10 + 5;
+}
+
+QByteArray wordBytes(const WordRecord &w) {
+    const QByteArray meaning = w.meaning.toLatin1();
+    return QByteArray(1, char(w.verse)) + littleEndian<qint16>({w.left, w.top, w.right, w.bottom}) +
+           littleEndian<quint16>({quint16(meaning.size())}) + meaning;
+}
+
+// A program folder: config.ini, three translations, per-sura data of suras 1, 2, 9, 36, 67 with
+// page images (part i of a sura has 3 + i frames), and collaborators for the window.
 class frmMainTest : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(QDir(m_dir.path()).mkpath("recitation"));
-        QFile config(m_dir.filePath("config.ini"));
-        ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-        config.write("[Main]\nMP3Path=" + m_dir.filePath("recitation/").toUtf8() + "\n");
-        ASSERT_TRUE(QFile(m_dir.filePath("recitation/002.mp3")).open(QIODevice::WriteOnly));
+        writeFile("config.ini", "[Main]\nText1=Alpha\nText2=BETA.dat\nText3=gamma\nMP3Path=" +
+                                    dataPath("mp3/").toUtf8() + "\n");
+        ASSERT_TRUE(QDir().mkpath(dataPath("mp3")));
+        QMap<QString, QList<Member>> archives;
+        for (const auto &[name, button, caption] : Translations) {
+            archives[QString("data/tdata/%1.dat").arg(name)] = {
+                {"config.ini", QByteArray("[Main]\nButtonCaption=") + button +
+                                   "\nWindowCaption=" + caption + "\n"},
+                {"bismi.txt", QByteArray("bismi ") + name}};
+        }
+        for (int sura : {1, 2, 9, 36, 67})
+            addSura(archives, sura);
+        for (auto it = archives.cbegin(); it != archives.cend(); ++it)
+            ASSERT_TRUE(writeArchive(dataPath(it.key()), it.value()));
     }
 
+    void addSura(QMap<QString, QList<Member>> &archives, int sura) {
+        constexpr auto Store = ArchiveWriter::Packing::Store;
+        const QString stem = SuraFileNumber(sura);
+        const int n = verseCountOf(sura);
+        QByteArray times, text;
+        for (int k = 0; k < n; ++k) {
+            times += littleEndian<qint32>({k * 10, verseEnd(k)});
+            text += QByteArray("v") + QByteArray::number(k + 1) + "\r\n";
+        }
+        archives["data/pos.dat"].append({stem + ".pos", times, Store});
+        for (const auto &translation : Translations)
+            archives[QString("data/tdata/%1.dat").arg(translation[0])].append(
+                {stem + ".txt", text});
+        if (sura >= 2 && sura <= 77) {
+            archives["data/hgt.dat"].append({stem + ".hgt", QByteArray(2 * n, 0), Store});
+            archives["data/wm.dat"].append(
+                {stem + ".qwf", wordBytes(FirstWord) + wordBytes(SecondWord)});
+        }
+        QList<TextPart> parts = textPartsOf(sura);
+        if (parts.isEmpty())
+            parts = {TextPart{}};
+        const QString pages =
+            sura >= 2 && sura <= 66 ? QString("data/%1.dat").arg(stem) : QString("data/a.dat");
+        for (int i = 0; i < parts.size(); ++i) {
+            QList<TestFrame> frames;
+            for (int f = 0; f < 3 + i; ++f)
+                frames.append(patternFrame(0, 0, 48, 16, 2, f));
+            archives[pages].append(
+                {stem + parts[i].letter + ".vxf",
+                 writeTestGif(48, 16, {qRgb(0, 0, 0), qRgb(255, 255, 255)}, frames)});
+        }
+    }
+
+    QString dataPath(const QString &relative) const { return m_dir.filePath(relative); }
+    void writeFile(const QString &relative, const QByteArray &bytes) {
+        QFile file(dataPath(relative));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    // 002.mp3, three seconds long, so that verses of sura 2 can play.
+    bool installMp3() {
+        Mp3Maker maker;
+        const QString made = maker.make("002", tone(44100, 2, 3 * 44100, 440, 0.2), {});
+        return !made.isEmpty() && QFile::copy(made, dataPath("mp3/002.mp3"));
+    }
+
+    frmMain &window() {
+        if (!m_window) {
+            m_window = std::make_unique<frmMain>(
+                frmMain::Services{m_store, m_audio, m_messages, m_clipboard}, m_dir.path(),
+                m_temp.path());
+            m_window->setAboutShower([this] {
+                ++m_aboutShown;
+                if (m_duringAbout)
+                    m_duringAbout();
+            });
+            m_window->setProcessEnder([this] { ++m_ended; });
+        }
+        return *m_window;
+    }
+    bool load() { return window().Form_Load(); }
+    // A new window on the same store, as at the next start.
+    void restart() {
+        m_window.reset();
+        m_aboutShown = m_ended = 0;
+    }
+
+    template <typename T>
+    T *get(const QString &name) {
+        T *child = window().findChild<T *>(name);
+        if (!child)
+            throw std::runtime_error("no " + name.toStdString());
+        return child;
+    }
+    QComboBox *list() { return get<QComboBox>("cmbSura"); }
+    ucSliderModel &slider(int i) { return get<ucSlider>(QString("ucSlider1_%1").arg(i))->model(); }
+    QString sliderTip(int i) { return get<ucSlider>(QString("ucSlider1_%1").arg(i))->toolTip(); }
+    AnimatedGifCtl *page() { return get<AnimatedGifCtl>("AnimatedGifCtl1"); }
+    QtHtmlView *view(int window) {
+        const char *names[] = {"wbTamsen", "wbDabrel", "wbVerrin"};
+        return get<QtHtmlView>(names[window - 2]);
+    }
+    QPlainTextEdit *notInstalled() { return get<QPlainTextEdit>("txtNotInstalled"); }
+    void select(int sura) { list()->setCurrentIndex(sura - 1); }
+    int lastIndexOf(int sura) const { return verseCountOf(sura) - 1; }
+
     QTemporaryDir m_dir;
+    QTemporaryDir m_temp;
     MemorySettingsStore m_store;
+    FakeAudioOutput m_audio;
+    ScriptedDialogs m_messages;
+    FakeClipboard m_clipboard;
+    int m_aboutShown = 0;
+    int m_ended = 0;
+    std::function<void()> m_duringAbout;
+    std::unique_ptr<frmMain> m_window;
 };
 
 }  // namespace
 
-TEST_F(frmMainTest, SuraListWithMp3Marks) {
-    frmMain window(m_store, m_dir.path() + '/', m_dir.path());
-    ASSERT_TRUE(window.Form_Load());
-    EXPECT_EQ(window.AppFolder(), m_dir.path());
-    EXPECT_EQ(window.TempFolder(), m_dir.path() + "/VX/");
+TEST_F(frmMainTest, FirstStartWipesOldSettingsFitsTheScreenAndShowsAbout) {
+    m_store.save("version", "version", "4.0 beta1");
+    m_store.save("Main", "FirstTime", "0");
+    m_store.save("Main", "Top", "3000");
+    writeFile("mp3/002.mp3", "");
+    ASSERT_TRUE(load());
+    EXPECT_EQ(window().TempFolder(), m_temp.path() + "/VX/");
     EXPECT_EQ(m_store.get("version", "version", ""), "4.0 beta2");
+    EXPECT_EQ(m_store.get("Main", "FirstTime", ""), "0");
+    EXPECT_EQ(m_store.get("Main", "Top", "NO"), "NO");
 
-    auto *cmbSura = window.findChild<QComboBox *>("cmbSura");
-    ASSERT_NE(cmbSura, nullptr);
-    ASSERT_EQ(cmbSura->count(), 114);
-    EXPECT_EQ(cmbSura->currentIndex(), -1);
-    EXPECT_EQ(cmbSura->itemData(113).toInt(), 114);
-    EXPECT_EQ(cmbSura->itemText(0), "1. AL-FATIHA (mp3 missing)");
-    EXPECT_EQ(cmbSura->itemText(1), "2. AL-BAQARA");
-    EXPECT_EQ(cmbSura->itemText(81), "82. AL-INFITAR  (mp3 missing)");
-
-    QFile(m_dir.filePath("recitation/001.mp3")).open(QIODevice::WriteOnly);
-    window.CheckMp3();
-    window.CheckMp3();
-    EXPECT_EQ(cmbSura->itemText(0), "1. AL-FATIHA");
-    EXPECT_EQ(cmbSura->itemText(2), "3. AAL-E-IMRAN (mp3 missing)");
+    const QRect area = window().screen()->availableGeometry();
+    EXPECT_EQ(window().pos(), area.topLeft());
+    EXPECT_EQ(window().width(), area.width());
+    EXPECT_EQ(window().height(), area.height());
+    EXPECT_EQ(list()->currentIndex(), -1);
+    EXPECT_EQ(list()->itemText(0), "1. AL-FATIHA (mp3 missing)");
+    EXPECT_EQ(list()->itemText(1), "2. AL-BAQARA");
+    EXPECT_EQ(m_aboutShown, 1);
+    EXPECT_TRUE(window().StartupDone());
+    for (int w = 2; w <= 4; ++w) {
+        EXPECT_EQ(get<QLabel>(QString("Label1_%1").arg(w))->text(), Translations[w - 2][2]);
+        EXPECT_EQ(get<QCheckBox>(QString("chkVisible_%1").arg(w))->text(), Translations[w - 2][1]);
+    }
 }
 
-TEST_F(frmMainTest, BadStoredValueEndsStartUpAndWipesTheStore) {
-    // Equalizer values too: the one reader of them reports what start-up wipes for.
-    const std::pair<const char *, const char *> bad[] = {
-        {"RangeModeSetup", "NoofTimes"}, {"EQ", "EQEnabled"}, {"EQ", "Val4"}};
-    for (const auto &[section, key] : bad) {
-        m_store.save("version", "version", "4.0 beta2");
-        m_store.save(section, key, "twice");
-        frmMain window(m_store, m_dir.path(), m_dir.path());
-        EXPECT_FALSE(window.Form_Load());
-        EXPECT_EQ(m_store.size(), 0);
-        EXPECT_TRUE(window.failureMessage().startsWith(
-            QString("Type mismatch (%1/%2 = \"twice\")\n\nError starting Varnelo, try reinstalling")
-                .arg(section, key)));
+TEST_F(frmMainTest, SecondStartRestoresWhatTheFirstRunStored) {
+    ASSERT_TRUE(load());
+    get<QPushButton>("imgClose_3")->click();
+    window().move(100, 50);
+    window().close();
+    ASSERT_EQ(m_ended, 1);
+    const PanelStack first = window().panelStack();
+    EXPECT_FALSE(first.isShown(3));
+
+    restart();
+    m_store.save("T", "h", "180");
+    m_store.save("T", "Back", QString::number(0x0000FF));  // red, in BGR order
+    m_store.save("About", "Show3", "0");
+    m_store.save("Vol", "Pos", "700");
+    ASSERT_TRUE(load());
+    EXPECT_EQ(window().volume(), 700);
+    EXPECT_EQ(window().pos(), QPoint(100, 50));
+    EXPECT_EQ(window().panelStack().tags, first.tags);
+    EXPECT_FALSE(get<QWidget>("Picture1_3")->isVisible());
+    EXPECT_EQ(get<QWidget>("Picture1_2")->height(), 180);
+    EXPECT_EQ(get<QWidget>("Picture1_1")->height(), first.heights[1]);
+    EXPECT_EQ(window().page(2).BackColourHex, "FF0000");
+    EXPECT_EQ(window().width(), first.width);
+    EXPECT_EQ(m_aboutShown, 0);
+}
+
+TEST_F(frmMainTest, BadStoredLayoutFallsBackOrEndsStartUp) {
+    m_store.save("version", "version", "4.0 beta2");
+    m_store.save("Main", "FirstTime", "0");
+    for (const char *section : {"Arabic", "T", "D", "W"})
+        m_store.save(section, "p", "3");
+    ASSERT_TRUE(load());
+    EXPECT_EQ(window().panelStack().tags, PanelStack().tags);
+
+    restart();
+    m_store.save("D", "h", "tall");
+    EXPECT_FALSE(load());
+    EXPECT_TRUE(window().failureMessage().startsWith("Type mismatch (D/h = \"tall\")\n\nError "))
+        << window().failureMessage().toStdString();
+    EXPECT_EQ(m_store.size(), 0);
+    // Closing what is left of the window must not undo the wipe.
+    window().close();
+    EXPECT_EQ(m_store.size(), 0);
+    EXPECT_EQ(m_ended, 1);
+}
+
+TEST_F(frmMainTest, SelectingASuraFillsSlidersPagesAndTheArabicPage) {
+    ASSERT_TRUE(load());
+    select(2);
+    const int last = lastIndexOf(2);
+    EXPECT_EQ(slider(0).Max(), last);
+    EXPECT_EQ(slider(1).Max(), last);
+    EXPECT_EQ(slider(2).Max(), last);
+    EXPECT_EQ(slider(0).Value(), 0);
+    EXPECT_EQ(slider(1).Value(), last);
+    EXPECT_EQ(sliderTip(0), "0");
+    EXPECT_EQ(sliderTip(1), QString::number(last));
+    EXPECT_EQ(get<UserControl1>("UserControl11")->Verses(), last);
+    EXPECT_EQ(window().CurrentVerse(), 0);
+    EXPECT_TRUE(view(2)->plainText().contains("bismi alpha"));
+    EXPECT_TRUE(view(4)->plainText().contains("bismi gamma"));
+    EXPECT_EQ(page()->NumberofFrames(), 2);
+    EXPECT_EQ(page()->CurrentFrame(), 0);
+    EXPECT_TRUE(get<QLabel>("Label1_5")->isVisible());
+    EXPECT_EQ(window().loader().WordCount(), 2);
+
+    // Across the end of part "a" the page of part "b" loads and shows its first frame.
+    const TextPart a = textPartsOf(2)[0];
+    ASSERT_FALSE(slider(2).setValue(a.last).has_value());
+    EXPECT_EQ(page()->NumberofFrames(), 2);
+    ASSERT_FALSE(slider(2).setValue(a.last + 1).has_value());
+    EXPECT_EQ(window().CurrentVerse(), a.last + 1);
+    EXPECT_EQ(page()->NumberofFrames(), 3);
+    EXPECT_EQ(page()->CurrentFrame(), 0);
+    ASSERT_FALSE(slider(2).setValue(a.last + 2).has_value());
+    EXPECT_EQ(page()->CurrentFrame(), 1);
+    EXPECT_TRUE(view(3)->plainText().contains(QString("v%1").arg(a.last + 2)));
+
+    // Sura 9 has no opening entry: index 0 is verse 1.
+    select(9);
+    EXPECT_EQ(sliderTip(0), "1");
+    EXPECT_EQ(sliderTip(1), QString::number(lastIndexOf(9) + 1));
+    EXPECT_EQ(sliderTip(2), "1");
+    EXPECT_EQ(window().CurrentVerse(), 0);
+    EXPECT_EQ(slider(2).Value(), 0);
+    EXPECT_TRUE(view(2)->plainText().contains("v1"));
+
+    // Sura 67 still has words; its one page comes from a.dat. Sura 1 has no words.
+    select(67);
+    EXPECT_EQ(slider(1).Value(), lastIndexOf(67));
+    EXPECT_EQ(slider(2).Max(), lastIndexOf(67));
+    EXPECT_TRUE(get<QLabel>("Label1_5")->isVisible());
+    EXPECT_EQ(page()->NumberofFrames(), 2);
+    EXPECT_TRUE(page()->isVisible());
+    EXPECT_FALSE(notInstalled()->isVisible());
+    select(1);
+    EXPECT_FALSE(get<QLabel>("Label1_5")->isVisible());
+    EXPECT_EQ(window().loader().WordCount(), 0);
+    EXPECT_TRUE(m_messages.shown.isEmpty()) << m_messages.shown.join('|').toStdString();
+}
+
+TEST_F(frmMainTest, MissingArabicTextSaysSoAndTheRestLoads) {
+    ASSERT_TRUE(QFile::remove(dataPath("data/036.dat")));
+    ASSERT_TRUE(writeArchive(dataPath("data/a.dat"), {{"001.vxf", "GIF89a"}}));
+    ASSERT_TRUE(load());
+    for (int sura : {36, 67}) {
+        select(sura);
+        EXPECT_TRUE(notInstalled()->isVisible()) << sura;
+        EXPECT_TRUE(notInstalled()->toPlainText().contains("not installed")) << sura;
+        EXPECT_FALSE(page()->isVisible()) << sura;
+        EXPECT_EQ(slider(2).Max(), lastIndexOf(sura));
+        EXPECT_EQ(window().loader().loadedSura(), sura);
     }
+    select(2);
+    EXPECT_FALSE(notInstalled()->isVisible());
+    EXPECT_TRUE(page()->isVisible());
+}
+
+TEST_F(frmMainTest, MissingTimingsGiveOneMessageAndTheNextSelectionLoads) {
+    ASSERT_TRUE(QFile::rename(dataPath("data/pos.dat"), dataPath("pos.dat")));
+    ASSERT_TRUE(load());
+    select(2);
+    ASSERT_EQ(m_messages.shown.size(), 1);
+    EXPECT_TRUE(m_messages.shown[0].contains("pos.dat")) << m_messages.shown[0].toStdString();
+    EXPECT_EQ(window().loader().loadedSura(), 0);
+
+    ASSERT_TRUE(QFile::rename(dataPath("pos.dat"), dataPath("data/pos.dat")));
+    select(36);
+    EXPECT_EQ(window().loader().loadedSura(), 36);
+    EXPECT_EQ(slider(2).Max(), lastIndexOf(36));
+    EXPECT_EQ(m_messages.shown.size(), 1);
+}
+
+TEST_F(frmMainTest, ClipboardReferencesSelectAndRecite) {
+    VARNELO_SKIP_WITHOUT_LAME();
+    ASSERT_TRUE(installMp3());
+    // Neither before start-up nor while the About window is open.
+    m_clipboard.setText("2:5");
+    m_duringAbout = [this] { m_clipboard.setText("2:6"); };
+    ASSERT_TRUE(load());
+    EXPECT_EQ(list()->currentIndex(), -1);
+
+    m_clipboard.setText(" 36:1-12 ");
+    EXPECT_EQ(list()->currentIndex(), 35);
+    EXPECT_EQ(slider(0).Value(), 1);
+    EXPECT_EQ(slider(1).Value(), 12);
+    EXPECT_EQ(window().CurrentVerse(), 1);
+
+    m_clipboard.setText("2:255");
+    EXPECT_EQ(list()->currentIndex(), 1);
+    EXPECT_EQ(window().CurrentVerse(), 255);
+    for (int i : {0, 1, 2})
+        EXPECT_EQ(slider(i).Value(), 255) << i;
+    EXPECT_EQ(m_audio.startCount(), 1);
+    EXPECT_EQ(window().Fmod().EndPosition(), verseEnd(255));
+
+    const QString beyond = QString("2:%1").arg(lastIndexOf(2) + 1);
+    for (const QString &ignored : {QString("0:5"), QString("2:0"), QString("2:3-0"), QString("abc"),
+                                   QString("115:1"), beyond}) {
+        m_clipboard.setText(ignored);
+        EXPECT_EQ(list()->currentIndex(), 1) << ignored.toStdString();
+        for (int i : {0, 1, 2})
+            EXPECT_EQ(slider(i).Value(), 255) << ignored.toStdString();
+        EXPECT_EQ(window().CurrentVerse(), 255) << ignored.toStdString();
+    }
+    EXPECT_EQ(m_audio.startCount(), 1);
+}
+
+TEST_F(frmMainTest, ClosingStoresEveryValueOnce) {
+    ASSERT_TRUE(load());
+    select(2);
+    window().CallSetTextAndRange(3, 9);
+    ASSERT_FALSE(slider(2).setValue(5).has_value());
+    window().move(30, 40);
+    // Closing the taskbar button closes the program.
+    window().titleWindow()->close();
+    EXPECT_EQ(m_ended, 1);
+
+    const PanelStack &stack = window().panelStack();
+    const std::map<QString, QString> expected = {
+        {"Arabic/Font", "0"},
+        {"Arabic/Back", "14937827"},
+        {"T/Back", QString::number(window().page(2).BackColour())},
+        {"D/Font", "0"},
+        {"W/Size", "2"},
+        {"Main/Left", "450"},
+        {"Main/Top", "600"},
+        {"Vol/Pos", "500"},
+        {"Arabic/p", "2"},
+        {"W/p", "5"},
+        {"Arabic/h", QString::number(stack.heights[1])},
+        {"D/h", QString::number(stack.heights[3])},
+        {"Main/width", QString::number(stack.width)},
+        {"Me/width", QString::number(window().width() * 15)},  // twips
+        {"Main/Sura", "1"},
+        {"Main/RB", "3"},
+        {"Main/RE", "9"},
+        {"Main/CurPos", "5"},
+        {"Main/CurVerse", "5"},
+    };
+    for (const auto &[key, value] : expected) {
+        const QStringList parts = key.split('/');
+        EXPECT_EQ(m_store.get(parts[0], parts[1], "absent"), value) << key.toStdString();
+    }
+
+    m_store.save("Main", "Sura", "later");
+    window().close();
+    window().Form_Unload();
+    EXPECT_EQ(m_store.get("Main", "Sura", ""), "later");
+    EXPECT_EQ(m_ended, 1);
+}
+
+TEST_F(frmMainTest, AHiddenArabicWindowLoadsThePageOfTheCurrentVerseWhenShown) {
+    ASSERT_TRUE(load());
+    auto *shown = get<QCheckBox>("chkVisible_1");
+    shown->click();
+    EXPECT_FALSE(window().panelStack().isShown(1));
+    select(2);
+    ASSERT_FALSE(slider(2).setValue(textPartsOf(2)[0].last + 2).has_value());
+    EXPECT_TRUE(page()->strGifFileName().isEmpty());
+
+    shown->click();
+    EXPECT_TRUE(get<QWidget>("Picture1_1")->isVisible());
+    EXPECT_EQ(page()->NumberofFrames(), 3);
+    EXPECT_EQ(page()->CurrentFrame(), 1);
+}
+
+TEST_F(frmMainTest, NoArabicLoadsNoPage) {
+    window().setNoArabicArgument(true);
+    ASSERT_TRUE(load());
+    select(2);
+    ASSERT_FALSE(slider(2).setValue(textPartsOf(2)[0].last + 1).has_value());
+    select(36);
+    EXPECT_TRUE(page()->strGifFileName().isEmpty());
+    EXPECT_EQ(page()->NumberofFrames(), 0);
+    EXPECT_FALSE(notInstalled()->isVisible());
+    EXPECT_TRUE(view(2)->plainText().contains("bismi alpha"));
+    EXPECT_TRUE(m_messages.shown.isEmpty());
+}
+
+TEST_F(frmMainTest, PageClicksReciteAndTheWordMarkerFollowsTheCurrentVerse) {
+    VARNELO_SKIP_WITHOUT_LAME();
+    ASSERT_TRUE(installMp3());
+    ASSERT_TRUE(load());
+    window().pageMouseDown(1);  // no sura yet
+    EXPECT_EQ(m_audio.startCount(), 0);
+    select(2);
+    ASSERT_FALSE(slider(2).setValue(5).has_value());
+
+    QTest::mouseClick(view(2)->viewport(), Qt::LeftButton);
+    EXPECT_EQ(m_audio.startCount(), 1);
+    EXPECT_EQ(window().Fmod().EndPosition(), verseEnd(5));
+    EXPECT_EQ(window().CurrentVerse(), 5);
+
+    QTest::mouseClick(view(3)->viewport(), Qt::RightButton);
+    EXPECT_EQ(m_audio.startCount(), 2);
+    EXPECT_EQ(window().Fmod().EndPosition(), verseEnd(6));
+    EXPECT_EQ(window().CurrentVerse(), 6);
+    EXPECT_EQ(slider(2).Value(), 6);
+    EXPECT_TRUE(view(4)->plainText().contains("v6"));
+
+    ASSERT_FALSE(slider(2).setValue(0).has_value());
+    auto *marker = get<QLabel>("picWord");
+    window().pageMouseMove(5, 5);
+    EXPECT_TRUE(marker->isVisible());
+    EXPECT_EQ(marker->geometry(), QRect(2, 2, 18, 8));
+    EXPECT_EQ(marker->toolTip(), "first");
+    window().pageMouseMove(30, 5);  // a word of verse 1
+    EXPECT_TRUE(marker->size().isEmpty());
+
+    ASSERT_FALSE(slider(2).setValue(1).has_value());
+    window().pageMouseMove(30, 5);
+    EXPECT_EQ(marker->geometry(), QRect(22, 2, 18, 8));
+    EXPECT_EQ(marker->toolTip(), "second");
 }
