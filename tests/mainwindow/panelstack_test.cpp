@@ -35,8 +35,8 @@ TEST(PanelStack, HidingClosesTheGapAndMovesStopAtTheEnds) {
     stack.hide(2);  // place 3 of 5
     EXPECT_EQ(stack.tags, (Tags{"1", "2", "h", "3", "4"}));
     EXPECT_TRUE(PanelStack::validTags(stack.tags));
-    EXPECT_EQ(stack.tops()[3], 118 + 300);
-    EXPECT_EQ(stack.stackHeight(), 118 + 300 + 150 + 150);
+    EXPECT_EQ(stack.tops()[3], 140 + 300);
+    EXPECT_EQ(stack.stackHeight(), 140 + 300 + 150 + 150);
     stack.hide(2);
     stack.hide(0);  // the main panel never hides
     EXPECT_EQ(stack.tags, (Tags{"1", "2", "h", "3", "4"}));
@@ -56,23 +56,23 @@ TEST(PanelStack, HidingClosesTheGapAndMovesStopAtTheEnds) {
 }
 
 TEST(PanelStack, FitHeightShrinksTheTallestInFiveThenOnePixelSteps) {
-    PanelStack stack;  // 118 + 300 + 3 x 150 = 868
-    EXPECT_FALSE(stack.fitHeight(868));
-    EXPECT_EQ(stack.heights, (Heights{118, 300, 150, 150, 150}));
+    PanelStack stack;  // 140 + 300 + 3 x 150 = 890
+    EXPECT_FALSE(stack.fitHeight(890));
+    EXPECT_EQ(stack.heights, (Heights{140, 300, 150, 150, 150}));
 
     // 4 pixels (60 twips) too tall: one step of 5.
-    EXPECT_TRUE(stack.fitHeight(864));
+    EXPECT_TRUE(stack.fitHeight(886));
     EXPECT_EQ(stack.heights[1], 295);
     // 13 too tall: 5, 5, then 1, 1, 1 once no more than 50 twips remain.
-    EXPECT_TRUE(stack.fitHeight(850));
-    EXPECT_EQ(stack.heights, (Heights{118, 282, 150, 150, 150}));
-    EXPECT_EQ(stack.stackHeight(), 850);
+    EXPECT_TRUE(stack.fitHeight(872));
+    EXPECT_EQ(stack.heights, (Heights{140, 282, 150, 150, 150}));
+    EXPECT_EQ(stack.stackHeight(), 872);
 
     // Equal heights: the one higher in the stack shrinks.
-    stack.heights = {118, 150, 150, 150, 150};
+    stack.heights = {140, 150, 150, 150, 150};
     stack.tags = {"1", "3", "4", "2", "5"};
-    EXPECT_TRUE(stack.fitHeight(717));
-    EXPECT_EQ(stack.heights, (Heights{118, 150, 150, 149, 150}));
+    EXPECT_TRUE(stack.fitHeight(739));
+    EXPECT_EQ(stack.heights, (Heights{140, 150, 150, 149, 150}));
 }
 
 TEST(PanelStack, FitHeightEndsWhenNothingCanShrink) {
@@ -88,18 +88,18 @@ TEST(PanelStack, FitHeightEndsWhenNothingCanShrink) {
 TEST(PanelStack, ShareHeightGivesTheRestToTheArabicWindowOnly) {
     PanelStack stack;
     stack.shareHeight(501);  // 125 each, rest 1
-    EXPECT_EQ(stack.heights, (Heights{118, 126, 125, 125, 125}));
+    EXPECT_EQ(stack.heights, (Heights{140, 126, 125, 125, 125}));
 
     stack.shareHeight(502);  // 125.5 rounds up: the Arabic window pays for it
-    EXPECT_EQ(stack.heights, (Heights{118, 124, 126, 126, 126}));
+    EXPECT_EQ(stack.heights, (Heights{140, 124, 126, 126, 126}));
 
-    stack.heights = {118, 300, 150, 150, 150};
+    stack.heights = {140, 300, 150, 150, 150};
     stack.hide(1);
     stack.shareHeight(301);  // the rest 1 goes to no one
-    EXPECT_EQ(stack.heights, (Heights{118, 300, 100, 100, 100}));
+    EXPECT_EQ(stack.heights, (Heights{140, 300, 100, 100, 100}));
 
     for (int panel : {2, 3, 4})
         stack.hide(panel);
     stack.shareHeight(900);
-    EXPECT_EQ(stack.heights, (Heights{118, 300, 100, 100, 100}));
+    EXPECT_EQ(stack.heights, (Heights{140, 300, 100, 100, 100}));
 }
