@@ -160,6 +160,8 @@ void frmMain::buildMainPanel() {
             if (i == 1 && m_loader)
                 m_loader->textParts().setCurrentTextPart(QString());  // reload on showing again
             SetOrder();
+            if (!checked)
+                imgFitScreen_Click();  // the others share the room the hidden window leaves
             if (i == 1 && checked && m_loader && m_loader->loadedSura()) {
                 if (m_loader->textParts().HasTextParts())
                     ShowArabicPageForVerse(m_currentVerse);
