@@ -601,9 +601,7 @@ void frmMain::layoutPanelContent(int panel) {
     const int h = m_stack.heights[panel];
     if (panel == 1) {
         const int viewportHeight = std::max(0, h - CaptionHeight - ViewportMargin);
-        const int pageWidth = m_gif[0]->isVisible() || !m_gif[0]->animation().canvas().isNull()
-                                  ? m_gif[0]->width()
-                                  : 0;
+        const int pageWidth = m_gif[0]->animation().canvas().isNull() ? 0 : m_gif[0]->width();
         const int innerWidth = w - 2 * PageLeft;
         // The filler takes the room the page leaves, so a click there still recites.
         if (pageWidth > 0 && innerWidth - 180 / Twips > pageWidth) {
@@ -672,14 +670,13 @@ void frmMain::keyPressEvent(QKeyEvent *event) {
 }
 
 void frmMain::Form_KeyDown(int keyCode, Qt::KeyboardModifiers) {
-    // The full keyboard arrives with the command issue; scrolling and the next verse are here.
+    // Scrolling and the next verse for now; the other commands join them with the keyboard.
     if (keyCode == Qt::Key_Up || keyCode == Qt::Key_Down) {
         const int step = 100;
         if (keyCode == Qt::Key_Up)
             m_pageTop = std::min(0, m_pageTop + step);
-        else if (-m_pageTop + m_picture2->height() * Twips < verseHeight(m_displayedVerse) ||
-                 -m_pageTop + m_picture2->height() * Twips < m_gif[0]->height() * Twips)
-            m_pageTop -= step;
+        else if (-m_pageTop + m_picture2->height() * Twips < m_gif[0]->height() * Twips)
+            m_pageTop -= step;  // while the page's foot is below the viewport
         placePage();
         m_gif[1]->setVisible(m_pageTop < 0 && !m_gif[1]->strGifFileName().isEmpty());
     } else if (keyCode == Qt::Key_C && m_loader && m_loader->loadedSura()) {
@@ -717,10 +714,15 @@ void frmMain::setRangeSliders(int sura, int lastIndex) {
     (void)m_sliders[1]->model().setValue(lastIndex);
     for (ucSlider *slider : m_sliders)
         slider->model().setSura(quint8(sura));
+    showRangeTips(sura);
+    m_settingSliders = false;
+}
+
+void frmMain::showRangeTips(int sura) {
+    // Sura 9 has no opening formula, so its verse numbers are the indexes plus one.
     const int shown = sura == 9 ? 1 : 0;
     for (int i = 0; i < 2; ++i)
         m_sliders[i]->setToolTip(QString::number(m_sliders[i]->model().Value() + shown));
-    m_settingSliders = false;
 }
 
 void frmMain::loadTranslations(const QString &member) {
@@ -844,10 +846,7 @@ void frmMain::onVerseSliderChanged() {
         m_currentVerse = cv;
         SetText();
     }
-    m_sliders[0]->setToolTip(
-        QString::number(m_sliders[0]->model().Value() + (selectedSuraNumber() == 9 ? 1 : 0)));
-    m_sliders[1]->setToolTip(
-        QString::number(m_sliders[1]->model().Value() + (selectedSuraNumber() == 9 ? 1 : 0)));
+    showRangeTips(selectedSuraNumber());
 }
 
 void frmMain::playVerses(int from, int to) {

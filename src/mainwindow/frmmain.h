@@ -142,6 +142,8 @@ private:
     void placePage();
     void loadArrowAnimation(AnimatedGifCtl *control, const QString &file);
     void onVerseSliderChanged();
+    // The range sliders' tips show verse numbers.
+    void showRangeTips(int sura);
     void playVerses(int from, int to);
     bool isRangeMode() const { return false; }  // range mode arrives with the controller
     int verseHeight(int displayedVerse) const;
