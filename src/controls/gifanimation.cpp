@@ -56,18 +56,28 @@ bool GifAnimation::render(int frame, QRgb back) {
     if (f.disposal == 2)
         m_canvas.fill(back);
 
-    const QList<QRgb> colours = image.colorTable();
+    const QList<QRgb> colourList = image.colorTable();
+    const QRgb *colours = colourList.constData();
     const std::optional<quint32> key = m_gif->keyColour(frame);
     bool keyed[256];
-    for (int i = 0; i < 256; ++i)
+    bool anyKeyed = false;
+    for (int i = 0; i < 256; ++i) {
         keyed[i] = key && (colours[i] & 0xFFFFFF) == *key;
+        anyKeyed = anyKeyed || keyed[i];
+    }
     const int width = std::min<int>(f.width, m_canvas.width() - f.left);
     const int height = std::min<int>(f.height, m_canvas.height() - f.top);
+    // A verse step draws a whole page frame: keep the per-pixel work to one table look-up.
     for (int y = 0; y < height; ++y) {
         const uchar *from = image.constScanLine(y);
         auto *to = reinterpret_cast<QRgb *>(m_canvas.scanLine(f.top + y)) + f.left;
-        for (int x = 0; x < width; ++x) {
-            if (!keyed[from[x]])
+        if (anyKeyed) {
+            for (int x = 0; x < width; ++x) {
+                if (!keyed[from[x]])
+                    to[x] = colours[from[x]];
+            }
+        } else {
+            for (int x = 0; x < width; ++x)
                 to[x] = colours[from[x]];
         }
     }
@@ -111,10 +121,12 @@ QImage GifAnimation::decode(int frame) const {
         colours[i] = 0xFF000000u | table[size_t(i)];
     picture.setColorTable(colours);
     const uchar missing = m_gif->backgroundIndex;
-    for (int y = 0; y < decoded.height(); ++y) {
+    const int width = decoded.width();
+    const int height = decoded.height();
+    for (int y = 0; y < height; ++y) {
         const auto *from = reinterpret_cast<const QRgb *>(decoded.constScanLine(y));
         uchar *to = picture.scanLine(y);
-        for (int x = 0; x < decoded.width(); ++x)
+        for (int x = 0; x < width; ++x)
             to[x] = qGreen(from[x]) ? uchar(qRed(from[x])) : missing;
     }
     return picture;
