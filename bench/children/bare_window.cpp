@@ -4,6 +4,7 @@
 #include <QAudioFormat>
 #include <QAudioSink>
 #include <QMediaDevices>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -26,7 +27,9 @@ int main(int argc, char *argv[]) {
         page += QStringLiteral("<p>(%1) In the name of God, the Merciful, the Compassionate.</p>")
                     .arg(i);
     browser->setHtml(page);
-    window.resize(900, 700);
+    // The main window fills the screen on a first start; so does this one.
+    if (const QScreen *screen = window.screen())
+        window.setGeometry(screen->availableGeometry());
     varnelo::benchchild::FirstPaintReporter reporter(&window);
     window.show();
     return app.exec();
