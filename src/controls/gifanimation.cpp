@@ -1,6 +1,7 @@
 #include "controls/gifanimation.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include <QBuffer>
 #include <QImageReader>
@@ -12,6 +13,10 @@ namespace {
 const char kTooLargeText[] = "Sorry, this  file is too large to show";
 
 }  // namespace
+
+GifAnimation::~GifAnimation() {
+    dropReadAhead();
+}
 
 std::optional<GifAnimation::LoadError> GifAnimation::load(const QByteArray &bytes,
                                                           qint64 foreColour,
@@ -35,6 +40,7 @@ std::optional<GifAnimation::LoadError> GifAnimation::load(const QByteArray &byte
 }
 
 void GifAnimation::reset(QRgb back) {
+    dropReadAhead();
     m_gif.reset();
     m_decoded.clear();
     m_frameZeroDecodes = false;
@@ -81,7 +87,30 @@ bool GifAnimation::render(int frame, QRgb back) {
                 to[x] = colours[from[x]];
         }
     }
+    readAhead(frame + 1);
     return true;
+}
+
+void GifAnimation::readAhead(int frame) {
+    if (frame >= frameCount() || frame == m_aheadFrame ||
+        std::any_of(m_decoded.begin(), m_decoded.end(),
+                    [frame](const Decoded &d) { return d.frame == frame; })) {
+        return;
+    }
+    dropReadAhead();
+    try {
+        m_ahead = std::async(std::launch::async, [this, frame] { return decode(frame); });
+        m_aheadFrame = frame;
+    } catch (const std::system_error &) {
+        // No thread to spare: the frame is decoded when it is drawn.
+    }
+}
+
+void GifAnimation::dropReadAhead() {
+    if (m_ahead.valid())
+        m_ahead.wait();
+    m_ahead = {};
+    m_aheadFrame = -1;
 }
 
 QImage GifAnimation::picture(int frame) {
@@ -93,7 +122,12 @@ QImage GifAnimation::picture(int frame) {
         m_decoded.append(found);
         return found.picture;
     }
-    m_decoded.append({frame, decode(frame)});
+    if (frame == m_aheadFrame) {
+        m_decoded.append({frame, m_ahead.get()});
+        m_aheadFrame = -1;
+    } else {
+        m_decoded.append({frame, decode(frame)});
+    }
     while (m_decoded.size() > kKeptFrames)
         m_decoded.removeFirst();
     return m_decoded.last().picture;
