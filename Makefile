@@ -48,7 +48,8 @@ run: demo
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-bench: build
+# The window benchmarks read the demo data in build/app.
+bench: demo
 	@for b in $(BUILD)/bench/bench_*; do \
 		if [ -f "$$b" ] && [ -x "$$b" ]; then "$$b" || exit 1; fi; \
 	done

@@ -1,6 +1,7 @@
 #include "controls/gifanimation.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include <QBuffer>
 #include <QImageReader>
@@ -12,6 +13,10 @@ namespace {
 const char kTooLargeText[] = "Sorry, this  file is too large to show";
 
 }  // namespace
+
+GifAnimation::~GifAnimation() {
+    dropReadAhead();
+}
 
 std::optional<GifAnimation::LoadError> GifAnimation::load(const QByteArray &bytes,
                                                           qint64 foreColour,
@@ -35,6 +40,7 @@ std::optional<GifAnimation::LoadError> GifAnimation::load(const QByteArray &byte
 }
 
 void GifAnimation::reset(QRgb back) {
+    dropReadAhead();
     m_gif.reset();
     m_decoded.clear();
     m_frameZeroDecodes = false;
@@ -56,22 +62,55 @@ bool GifAnimation::render(int frame, QRgb back) {
     if (f.disposal == 2)
         m_canvas.fill(back);
 
-    const QList<QRgb> colours = image.colorTable();
+    const QList<QRgb> colourList = image.colorTable();
+    const QRgb *colours = colourList.constData();
     const std::optional<quint32> key = m_gif->keyColour(frame);
     bool keyed[256];
-    for (int i = 0; i < 256; ++i)
+    bool anyKeyed = false;
+    for (int i = 0; i < 256; ++i) {
         keyed[i] = key && (colours[i] & 0xFFFFFF) == *key;
+        anyKeyed = anyKeyed || keyed[i];
+    }
     const int width = std::min<int>(f.width, m_canvas.width() - f.left);
     const int height = std::min<int>(f.height, m_canvas.height() - f.top);
+    // A verse step draws a whole page frame: keep the per-pixel work to one table look-up.
     for (int y = 0; y < height; ++y) {
         const uchar *from = image.constScanLine(y);
         auto *to = reinterpret_cast<QRgb *>(m_canvas.scanLine(f.top + y)) + f.left;
-        for (int x = 0; x < width; ++x) {
-            if (!keyed[from[x]])
+        if (anyKeyed) {
+            for (int x = 0; x < width; ++x) {
+                if (!keyed[from[x]])
+                    to[x] = colours[from[x]];
+            }
+        } else {
+            for (int x = 0; x < width; ++x)
                 to[x] = colours[from[x]];
         }
     }
+    readAhead(frame + 1);
     return true;
+}
+
+void GifAnimation::readAhead(int frame) {
+    if (frame >= frameCount() || frame == m_aheadFrame ||
+        std::any_of(m_decoded.begin(), m_decoded.end(),
+                    [frame](const Decoded &d) { return d.frame == frame; })) {
+        return;
+    }
+    dropReadAhead();
+    try {
+        m_ahead = std::async(std::launch::async, [this, frame] { return decode(frame); });
+        m_aheadFrame = frame;
+    } catch (const std::system_error &) {
+        // No thread to spare: the frame is decoded when it is drawn.
+    }
+}
+
+void GifAnimation::dropReadAhead() {
+    if (m_ahead.valid())
+        m_ahead.wait();
+    m_ahead = {};
+    m_aheadFrame = -1;
 }
 
 QImage GifAnimation::picture(int frame) {
@@ -83,7 +122,12 @@ QImage GifAnimation::picture(int frame) {
         m_decoded.append(found);
         return found.picture;
     }
-    m_decoded.append({frame, decode(frame)});
+    if (frame == m_aheadFrame) {
+        m_decoded.append({frame, m_ahead.get()});
+        m_aheadFrame = -1;
+    } else {
+        m_decoded.append({frame, decode(frame)});
+    }
     while (m_decoded.size() > kKeptFrames)
         m_decoded.removeFirst();
     return m_decoded.last().picture;
@@ -111,10 +155,12 @@ QImage GifAnimation::decode(int frame) const {
         colours[i] = 0xFF000000u | table[size_t(i)];
     picture.setColorTable(colours);
     const uchar missing = m_gif->backgroundIndex;
-    for (int y = 0; y < decoded.height(); ++y) {
+    const int width = decoded.width();
+    const int height = decoded.height();
+    for (int y = 0; y < height; ++y) {
         const auto *from = reinterpret_cast<const QRgb *>(decoded.constScanLine(y));
         uchar *to = picture.scanLine(y);
-        for (int x = 0; x < decoded.width(); ++x)
+        for (int x = 0; x < width; ++x)
             to[x] = qGreen(from[x]) ? uchar(qRed(from[x])) : missing;
     }
     return picture;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <future>
 #include <optional>
 
 #include <QImage>
@@ -11,9 +12,15 @@
 namespace varnelo {
 
 // A loaded GIF drawn frame by frame onto a cumulative canvas. A frame is decoded when it is
-// first drawn and only the last few decoded frames are kept, as 8-bit indexed images.
+// first drawn and only the last few decoded frames are kept, as 8-bit indexed images. Drawing a
+// frame starts decoding the next one on a thread of its own, so stepping on finds it ready.
 class GifAnimation {
 public:
+    GifAnimation() = default;
+    GifAnimation(const GifAnimation &) = delete;
+    GifAnimation &operator=(const GifAnimation &) = delete;
+    ~GifAnimation();
+
     static constexpr int kKeptFrames = 3;
     static constexpr int kMaxCanvasSide = 16384;
     static constexpr qint64 kMaxCanvasPixels = qint64(1) << 25;
@@ -55,10 +62,15 @@ private:
 
     QImage picture(int frame);
     QImage decode(int frame) const;
+    void readAhead(int frame);
+    // Waits for the frame being read ahead and forgets it; before the file changes.
+    void dropReadAhead();
 
     std::optional<GifStructure> m_gif;
     QImage m_canvas;
     QList<Decoded> m_decoded;  // least recently drawn first
+    int m_aheadFrame = -1;
+    std::future<QImage> m_ahead;  // decode(m_aheadFrame), reading m_gif only
     bool m_frameZeroDecodes = false;
 };
 

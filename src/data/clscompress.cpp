@@ -196,7 +196,7 @@ DecodeReport clsCompress::DecodeFile(const QString &path, const QByteArray &data
     DecodeReport report = DecodeByte(bytes);
     if (report.raised)
         return report;
-    if (replaceFile(path, bytes)) {
+    if (writeScratchFile(path, bytes)) {
         report.raised = codecerror::fileAccess(path, QStringLiteral("clsHuffman.DecodeFile()"));
         return report;
     }
@@ -206,7 +206,7 @@ DecodeReport clsCompress::DecodeFile(const QString &path, const QByteArray &data
 
 std::optional<CodecError> clsCompress::ExtractFile(const QString &path,
                                                    const QByteArray &data) const {
-    if (replaceFile(path, data))
+    if (writeScratchFile(path, data))
         return codecerror::fileAccess(path, QStringLiteral("clsHuffman.ExtractFile()"));
     return std::nullopt;
 }

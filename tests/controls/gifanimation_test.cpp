@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "controls/gifanimation.h"
 #include "giftestfiles.h"
 
@@ -122,4 +125,26 @@ TEST(GifAnimation, FramesThatCannotBeDrawnLeaveTheCanvas) {
     broken[data] = char(0x0F);            // no LZW code size is that large
     ASSERT_FALSE(animation.load(broken, 0, true, kBack));
     EXPECT_FALSE(animation.render(0, kBack));
+}
+
+TEST(GifAnimation, ReadAheadNeverOutlivesItsFile) {
+    // Drawing frame 0 reads frame 1 ahead; a new file, or the animation's end, must not see it.
+    const QList<QRgb> table = colours(16, 1);
+    const QByteArray first = writeTestGif(
+        30, 9, table, {patternFrame(0, 0, 30, 9, 16, 1), patternFrame(0, 0, 30, 9, 16, 2)});
+    const QByteArray second = writeTestGif(
+        30, 9, table, {patternFrame(0, 0, 30, 9, 16, 3), patternFrame(0, 0, 30, 9, 16, 4)});
+    const QList<QImage> expected = referenceCanvases(second + ';', {0, 1}, kBack, kFore);
+    ASSERT_EQ(expected.size(), 2);
+    for (int i = 0; i < 5; ++i) {
+        GifAnimation animation;
+        ASSERT_FALSE(animation.load(first, kForeColour, true, kBack));
+        ASSERT_TRUE(animation.render(0, kBack));
+        // Time for the read-ahead to finish with the first file's frame.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ASSERT_FALSE(animation.load(second, kForeColour, true, kBack));
+        ASSERT_TRUE(animation.render(1, kBack));
+        EXPECT_EQ(animation.canvas(), expected[1]);
+        animation.render(0, kBack);  // reads frame 1 ahead while the animation is destroyed
+    }
 }
