@@ -137,8 +137,14 @@ void AnimatedGifCtl::LoadGif(bool fromDialog) {
     std::optional<GifAnimation::LoadError> error;
     if (!m_fileName.isEmpty()) {
         QFile file(m_fileName);
-        const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        error = m_animation.load(bytes, m_foreColor, m_changeTransparentColor, backRgb());
+        // Read to the exact size and hand over: a page image is megabytes, kept once.
+        QByteArray bytes;
+        if (file.open(QIODevice::ReadOnly)) {
+            bytes.resize(file.size());
+            bytes.resize(std::max<qint64>(0, file.read(bytes.data(), bytes.size())));
+        }
+        error = m_animation.load(std::move(bytes), m_foreColor, m_changeTransparentColor,
+                                 backRgb());
         m_numberOfFrames = std::max(0, m_animation.frameCount() - 1);
     }
     QGuiApplication::restoreOverrideCursor();
@@ -284,14 +290,23 @@ QColor AnimatedGifCtl::translateColour(qint64 colour) const {
     return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
 }
 
-void AnimatedGifCtl::paintEvent(QPaintEvent *) {
+void AnimatedGifCtl::paintEvent(QPaintEvent *event) {
     QPainter painter(this);
     const int border = m_borderStyle == 1 ? 1 : 0;
     painter.fillRect(rect(), translateColour(m_backColor));
     if (!m_picture.isNull())
         painter.drawPixmap(border, border, m_picture);
-    if (!m_fileName.isEmpty() && !m_stopRender && !m_animation.canvas().isNull())
-        painter.drawImage(border, border, m_animation.canvas());
+    const QImage &canvas = m_animation.canvas();
+    if (!m_fileName.isEmpty() && !m_stopRender && !canvas.isNull()) {
+        // Only the part on screen: a page is far taller than its viewport.
+        const QPoint offset(border, border);
+        const QRect source = event->rect().translated(-offset) & canvas.rect();
+        if (canvas.format() == QImage::Format_Indexed8)  // the painter would convert it all
+            painter.drawImage(source.topLeft() + offset,
+                              canvas.copy(source).convertToFormat(QImage::Format_RGB32));
+        else
+            painter.drawImage(source.topLeft() + offset, canvas, source);
+    }
     if (border) {
         painter.setPen(palette().color(QPalette::Shadow));
         painter.drawRect(rect().adjusted(0, 0, -1, -1));

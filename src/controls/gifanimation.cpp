@@ -1,5 +1,7 @@
 #include "controls/gifanimation.h"
 
+#include <cstring>
+
 #include <algorithm>
 #include <system_error>
 
@@ -18,11 +20,10 @@ GifAnimation::~GifAnimation() {
     dropReadAhead();
 }
 
-std::optional<GifAnimation::LoadError> GifAnimation::load(const QByteArray &bytes,
-                                                          qint64 foreColour,
+std::optional<GifAnimation::LoadError> GifAnimation::load(QByteArray bytes, qint64 foreColour,
                                                           bool changeTransparentColour, QRgb back) {
     reset(back);
-    GifParseResult parsed = parseGif(bytes, foreColour, changeTransparentColour);
+    GifParseResult parsed = parseGif(std::move(bytes), foreColour, changeTransparentColour);
     if (!parsed.gif)
         return LoadError{QString::fromLatin1(kNotAGifTitle), parsed.error};
     const int width = parsed.gif->canvasWidth();
@@ -33,7 +34,7 @@ std::optional<GifAnimation::LoadError> GifAnimation::load(const QByteArray &byte
         return LoadError{QString::fromLatin1(kNotAGifTitle), QString::fromLatin1(kTooLargeText)};
     }
     m_gif = std::move(parsed.gif);
-    m_canvas = QImage(width, height, QImage::Format_RGB32);
+    m_canvas = QImage(width, height, QImage::Format_Indexed8);
     clearCanvas(back);
     m_frameZeroDecodes = frameCount() > 0 && !picture(0).isNull();
     return std::nullopt;
@@ -48,9 +49,84 @@ void GifAnimation::reset(QRgb back) {
 }
 
 void GifAnimation::clearCanvas(QRgb colour) {
-    if (!m_canvas.isNull())
-        m_canvas.fill(colour);
+    if (m_canvas.isNull())
+        return;
+    // A clear canvas holds one colour: it can go back to 8 bits.
+    if (m_canvas.format() != QImage::Format_Indexed8)
+        m_canvas = QImage(m_canvas.size(), QImage::Format_Indexed8);
+    m_canvas.setColorTable({qRgb(qRed(colour), qGreen(colour), qBlue(colour))});
+    m_canvas.fill(0);
+    m_canvasBlank = true;
 }
+
+void GifAnimation::adoptTable(const QList<QRgb> &colours) {
+    // The blank canvas takes the frame's own table, so this frame and every later one with the
+    // same table copy their rows unchanged.
+    const QRgb back = m_canvas.color(0);
+    QList<QRgb> table = colours;
+    qsizetype at = table.indexOf(back);
+    if (at < 0) {
+        if (table.size() == 256)
+            return;
+        at = table.size();
+        table.append(back);
+    }
+    m_canvas.setColorTable(table);
+    m_canvas.fill(uint(at));
+}
+
+bool GifAnimation::canvasIndexes(const QList<QRgb> &colours, const bool *used, uchar *indexes) {
+    QList<QRgb> table = m_canvas.colorTable();
+    for (int i = 0; i < colours.size(); ++i) {
+        if (!used[i])
+            continue;
+        const QRgb colour = colours[i];
+        qsizetype at = table.indexOf(colour);
+        if (at < 0) {
+            if (table.size() == 256)
+                return false;
+            at = table.size();
+            table.append(colour);
+        }
+        indexes[i] = uchar(at);
+    }
+    if (table.size() != m_canvas.colorCount())
+        m_canvas.setColorTable(table);
+    return true;
+}
+
+namespace {
+
+// One row of a frame onto the canvas through table; pixels whose index keyed marks stay as
+// they were.
+template <typename Pixel>
+void copyRow(const uchar *from, Pixel *to, int width, const Pixel *table, const bool *keyed) {
+    if (keyed) {
+        for (int x = 0; x < width; ++x) {
+            if (!keyed[from[x]])
+                to[x] = table[from[x]];
+        }
+    } else {
+        for (int x = 0; x < width; ++x)
+            to[x] = table[from[x]];
+    }
+}
+
+// The one index of the table's count entries that keyed marks; -1 when none or several are, or
+// when one outside the table is (a pixel could carry it).
+int onlyKeyedIndex(const bool *keyed, int count) {
+    int found = -1;
+    for (int i = 0; i < 256; ++i) {
+        if (!keyed[i])
+            continue;
+        if (found >= 0 || i >= count)
+            return -1;
+        found = i;
+    }
+    return found;
+}
+
+}  // namespace
 
 bool GifAnimation::render(int frame, QRgb back) {
     if (!m_frameZeroDecodes || frame < 0 || frame >= frameCount() || m_canvas.isNull())
@@ -60,7 +136,7 @@ bool GifAnimation::render(int frame, QRgb back) {
         return false;
     const GifFrame &f = m_gif->frames.at(frame);
     if (f.disposal == 2)
-        m_canvas.fill(back);
+        clearCanvas(back);
 
     const QList<QRgb> colourList = image.colorTable();
     const QRgb *colours = colourList.constData();
@@ -73,20 +149,69 @@ bool GifAnimation::render(int frame, QRgb back) {
     }
     const int width = std::min<int>(f.width, m_canvas.width() - f.left);
     const int height = std::min<int>(f.height, m_canvas.height() - f.top);
+
+    if (m_canvas.format() == QImage::Format_Indexed8) {
+        QList<QRgb> opaque = colourList;
+        for (QRgb &c : opaque)
+            c = qRgb(qRed(c), qGreen(c), qBlue(c));
+        if (m_canvasBlank)
+            adoptTable(opaque);
+        const QList<QRgb> table = m_canvas.colorTable();
+        if (table.size() >= opaque.size() &&
+            std::equal(opaque.begin(), opaque.end(), table.begin())) {
+            // The canvas shares the frame's table: rows copy as they are, the key left out.
+            const int keyIndex = onlyKeyedIndex(keyed, int(opaque.size()));
+            if (!anyKeyed || keyIndex >= 0) {
+                for (int y = 0; y < height; ++y) {
+                    uchar *to = m_canvas.scanLine(f.top + y) + f.left;
+                    const uchar *from = image.constScanLine(y);
+                    if (!anyKeyed) {
+                        std::memcpy(to, from, width);
+                    } else {
+                        for (int x = 0; x < width; ++x)
+                            to[x] = from[x] == keyIndex ? to[x] : from[x];
+                    }
+                }
+                return drawn(frame);
+            }
+        }
+        // The frame's whole table usually fits; only when it does not are the colours the
+        // frame really uses counted.
+        bool used[256];
+        for (int i = 0; i < 256; ++i)
+            used[i] = !keyed[i] && i < opaque.size();
+        uchar indexes[256] = {};
+        bool fits = canvasIndexes(opaque, used, indexes);
+        if (!fits) {
+            bool seen[256] = {};
+            for (int y = 0; y < height; ++y) {
+                const uchar *from = image.constScanLine(y);
+                for (int x = 0; x < width; ++x)
+                    seen[from[x]] = true;
+            }
+            for (int i = 0; i < 256; ++i)
+                used[i] = used[i] && seen[i];
+            fits = canvasIndexes(opaque, used, indexes);
+        }
+        if (fits) {
+            for (int y = 0; y < height; ++y)
+                copyRow(image.constScanLine(y), m_canvas.scanLine(f.top + y) + f.left, width,
+                        indexes, anyKeyed ? keyed : nullptr);
+            return drawn(frame);
+        }
+        m_canvas.convertTo(QImage::Format_RGB32);  // more than 256 colours from here on
+    }
     // A verse step draws a whole page frame: keep the per-pixel work to one table look-up.
     for (int y = 0; y < height; ++y) {
-        const uchar *from = image.constScanLine(y);
-        auto *to = reinterpret_cast<QRgb *>(m_canvas.scanLine(f.top + y)) + f.left;
-        if (anyKeyed) {
-            for (int x = 0; x < width; ++x) {
-                if (!keyed[from[x]])
-                    to[x] = colours[from[x]];
-            }
-        } else {
-            for (int x = 0; x < width; ++x)
-                to[x] = colours[from[x]];
-        }
+        copyRow(image.constScanLine(y),
+                reinterpret_cast<QRgb *>(m_canvas.scanLine(f.top + y)) + f.left, width, colours,
+                anyKeyed ? keyed : nullptr);
     }
+    return drawn(frame);
+}
+
+bool GifAnimation::drawn(int frame) {
+    m_canvasBlank = false;
     readAhead(frame + 1);
     return true;
 }

@@ -14,6 +14,8 @@ namespace varnelo {
 // A loaded GIF drawn frame by frame onto a cumulative canvas. A frame is decoded when it is
 // first drawn and only the last few decoded frames are kept, as 8-bit indexed images. Drawing a
 // frame starts decoding the next one on a thread of its own, so stepping on finds it ready.
+// The canvas is 8-bit indexed too while the frames drawn on it use at most 256 colours in all
+// (a page uses a handful), and 32-bit from the frame that brings more.
 class GifAnimation {
 public:
     GifAnimation() = default;
@@ -32,14 +34,15 @@ public:
 
     // Replaces the animation with the GIF in bytes (see parseGif for the colour changes) on a
     // canvas filled with back, and decodes frame 0. On failure the frames are gone, the old
-    // canvas is filled with back and the error is the message to show.
-    std::optional<LoadError> load(const QByteArray &bytes, qint64 foreColour,
-                                  bool changeTransparentColour, QRgb back);
+    // canvas is filled with back and the error is the message to show. Bytes handed over with
+    // std::move are recoloured in place rather than copied.
+    std::optional<LoadError> load(QByteArray bytes, qint64 foreColour, bool changeTransparentColour,
+                                  QRgb back);
 
     // Drops the file and its frames and fills the canvas with back.
     void reset(QRgb back);
 
-    // Fills the whole canvas with colour.
+    // Fills the whole canvas with colour (and makes it 8-bit again).
     void clearCanvas(QRgb colour);
 
     // Draws the frame onto the canvas at its position, first filling the canvas with back when
@@ -48,6 +51,7 @@ public:
     // does not decode.
     bool render(int frame, QRgb back);
 
+    // Indexed8 or RGB32; the same pixels either way.
     const QImage &canvas() const { return m_canvas; }
     int frameCount() const { return m_gif ? int(m_gif->frames.size()) : 0; }
     const GifStructure *structure() const { return m_gif ? &*m_gif : nullptr; }
@@ -65,6 +69,12 @@ private:
     void readAhead(int frame);
     // Waits for the frame being read ahead and forgets it; before the file changes.
     void dropReadAhead();
+    // The canvas index of every colour of colours that used marks, adding them to the canvas's
+    // table; false when the table would pass 256 colours.
+    bool canvasIndexes(const QList<QRgb> &colours, const bool *used, uchar *indexes);
+    void adoptTable(const QList<QRgb> &colours);
+    // After a frame is on the canvas: starts reading the next one ahead; returns true.
+    bool drawn(int frame);
 
     std::optional<GifStructure> m_gif;
     QImage m_canvas;
@@ -72,6 +82,7 @@ private:
     int m_aheadFrame = -1;
     std::future<QImage> m_ahead;  // decode(m_aheadFrame), reading m_gif only
     bool m_frameZeroDecodes = false;
+    bool m_canvasBlank = false;  // one colour since the last clear
 };
 
 }  // namespace varnelo

@@ -54,7 +54,8 @@ void expectSameAsReference(const QByteArray &gif, const QList<int> &order) {
     ASSERT_FALSE(animation.load(gif, kForeColour, true, kBack));
     for (int i = 0; i < order.size(); ++i) {
         EXPECT_TRUE(animation.render(order[i], kBack));
-        EXPECT_EQ(animation.canvas(), expected[i]) << "frame " << order[i] << " (step " << i << ")";
+        EXPECT_EQ(animation.canvas().convertToFormat(QImage::Format_RGB32), expected[i])
+            << "frame " << order[i] << " (step " << i << ")";
         EXPECT_LE(animation.decodedFrameCount(), GifAnimation::kKeptFrames);
     }
 }
@@ -68,6 +69,26 @@ TEST(GifAnimation, FramesDecodedOnDemandDrawWhatEagerCompositingDraws) {
     expectSameAsReference(mixed, {0, 1, 2, 3, 4, 5});
     // Out of order, with repeats: frames leave the small store and are decoded again.
     expectSameAsReference(mixed, {5, 2, 0, 4, 4, 1, 3, 0, 2, 5, 1});
+}
+
+TEST(GifAnimation, CanvasKeepsEightBitsUntilTheColoursPassTwoHundredFiftySix) {
+    TestFrame first = patternFrame(0, 0, 40, 20, 200, 1);
+    first.localTable = colours(200, 3);
+    TestFrame more = patternFrame(5, 5, 30, 10, 100, 2);
+    more.localTable = colours(100, 101);
+    TestFrame cleared = patternFrame(0, 0, 10, 10, 4, 3);
+    cleared.disposal = 2;
+    const QByteArray gif = writeTestGif(40, 20, colours(4, 5), {first, more, cleared});
+    expectSameAsReference(gif, {0, 1, 2, 1, 0});
+
+    GifAnimation animation;
+    ASSERT_FALSE(animation.load(gif, kForeColour, true, kBack));
+    const QList<QImage::Format> formats = {QImage::Format_Indexed8, QImage::Format_RGB32,
+                                           QImage::Format_Indexed8};
+    for (int frame = 0; frame < 3; ++frame) {
+        ASSERT_TRUE(animation.render(frame, kBack));
+        EXPECT_EQ(animation.canvas().format(), formats[frame]) << frame;
+    }
 }
 
 TEST(GifAnimation, TruncatedFileDrawsTheFramesBeforeTheDamage) {
@@ -144,7 +165,7 @@ TEST(GifAnimation, ReadAheadNeverOutlivesItsFile) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         ASSERT_FALSE(animation.load(second, kForeColour, true, kBack));
         ASSERT_TRUE(animation.render(1, kBack));
-        EXPECT_EQ(animation.canvas(), expected[1]);
+        EXPECT_EQ(animation.canvas().convertToFormat(QImage::Format_RGB32), expected[1]);
         animation.render(0, kBack);  // reads frame 1 ahead while the animation is destroyed
     }
 }

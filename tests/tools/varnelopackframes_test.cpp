@@ -32,7 +32,9 @@ TEST(VarneloPackFrames, WritesTheCanvasAfterEachFrameAsThePageControlDraws) {
     for (int frame = 0; frame < 3; ++frame) {
         control.render(frame, qRgb(0xFF, 0xEE, 0xDD));
         const QImage written(QDir(out).filePath(QString("frame-00%1.png").arg(frame)));
-        EXPECT_EQ(written.convertToFormat(QImage::Format_RGB32), control.canvas()) << frame;
+        EXPECT_EQ(written.convertToFormat(QImage::Format_RGB32),
+                  control.canvas().convertToFormat(QImage::Format_RGB32))
+            << frame;
     }
     EXPECT_EQ(QImage(QDir(out).filePath("frame-002.png")).pixel(0, 0), qRgb(0xFF, 0xEE, 0xDD));
 
