@@ -217,8 +217,12 @@ TEST_F(frmMainTest, SecondStartRestoresWhatTheFirstRunStored) {
     m_store.save("T", "Back", QString::number(0x0000FF));  // red, in BGR order
     m_store.save("About", "Show3", "0");
     m_store.save("Vol", "Pos", "700");
+    m_store.save("W", "TransName", "Alpha");  // names match whatever their letter case
     ASSERT_TRUE(load());
     EXPECT_EQ(window().volume(), 700);
+    EXPECT_EQ(window().page(4).TransName(), "Alpha");
+    EXPECT_EQ(get<QLabel>("Label1_4")->text(), "Alpha window");
+    EXPECT_EQ(get<QCheckBox>("chkVisible_4")->text(), "Al");
     EXPECT_EQ(window().pos(), QPoint(100, 50));
     EXPECT_EQ(window().panelStack().tags, first.tags);
     EXPECT_FALSE(get<QWidget>("Picture1_3")->isVisible());
