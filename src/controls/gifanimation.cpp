@@ -59,18 +59,29 @@ void GifAnimation::clearCanvas(QRgb colour) {
     m_canvasBlank = true;
 }
 
+namespace {
+
+// The index of colour in an 8-bit colour table, appended when missing; -1 when the table is full.
+int tableIndex(QList<QRgb> &table, QRgb colour) {
+    qsizetype at = table.indexOf(colour);
+    if (at < 0) {
+        if (table.size() == 256)
+            return -1;
+        at = table.size();
+        table.append(colour);
+    }
+    return int(at);
+}
+
+}  // namespace
+
 void GifAnimation::adoptTable(const QList<QRgb> &colours) {
     // The blank canvas takes the frame's own table, so this frame and every later one with the
     // same table copy their rows unchanged.
-    const QRgb back = m_canvas.color(0);
     QList<QRgb> table = colours;
-    qsizetype at = table.indexOf(back);
-    if (at < 0) {
-        if (table.size() == 256)
-            return;
-        at = table.size();
-        table.append(back);
-    }
+    const int at = tableIndex(table, m_canvas.color(0));
+    if (at < 0)
+        return;
     m_canvas.setColorTable(table);
     m_canvas.fill(uint(at));
 }
@@ -80,14 +91,9 @@ bool GifAnimation::canvasIndexes(const QList<QRgb> &colours, const bool *used, u
     for (int i = 0; i < colours.size(); ++i) {
         if (!used[i])
             continue;
-        const QRgb colour = colours[i];
-        qsizetype at = table.indexOf(colour);
-        if (at < 0) {
-            if (table.size() == 256)
-                return false;
-            at = table.size();
-            table.append(colour);
-        }
+        const int at = tableIndex(table, colours[i]);
+        if (at < 0)
+            return false;
         indexes[i] = uchar(at);
     }
     if (table.size() != m_canvas.colorCount())
