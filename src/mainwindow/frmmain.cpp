@@ -412,23 +412,24 @@ bool frmMain::readStoredLayout() {
             m_stack.tags = tags;
     }
 
-    const QRect area = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
     if (m_settings.firstTime) {
-        SetOrder();
-        imgFitScreen_Click();
+        imgFitScreen_Click();  // lays the stack out too
         m_store.save(keys::Main, QStringLiteral("FirstTime"), QStringLiteral("0"));
-    } else {
-        for (int i = 1; i < PanelStack::Count; ++i) {
-            const int stored = reader.value(QLatin1String(PanelSections[i - 1]), keys::PanelHeight,
-                                            QString::number(m_stack.heights[i]), toInteger, 0);
-            m_stack.heights[i] = std::clamp(stored, PanelStack::MinimumHeight[i], area.height());
-        }
-        const int panelWidth =
-            reader.value(keys::Main, keys::Width, QString::number(m_stack.width), toInteger, 0);
-        reader.value(keys::Me, keys::Width, QString::number(m_stack.width), toInteger, 0);
-        m_stack.width = std::clamp(panelWidth, 548, std::max(548, area.width()));
-        SetRightBorder();
+        m_layoutRestored = true;
+        return true;
     }
+    const QRect area = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+    for (int i = 1; i < PanelStack::Count; ++i) {
+        const int stored = reader.value(QLatin1String(PanelSections[i - 1]), keys::PanelHeight,
+                                        QString::number(m_stack.heights[i]), toInteger, 0);
+        m_stack.heights[i] = std::clamp(stored, PanelStack::MinimumHeight[i], area.height());
+    }
+    const int panelWidth =
+        reader.value(keys::Main, keys::Width, QString::number(m_stack.width), toInteger, 0);
+    // The window's width follows its panels; a bad stored value still ends start-up.
+    reader.value(keys::Me, keys::Width, QString::number(m_stack.width), toInteger, 0);
+    m_stack.width = std::clamp(panelWidth, 548, std::max(548, area.width()));
+    SetRightBorder();
     if (reader.error()) {
         m_failureMessage = reader.error()->description();
         return false;
