@@ -1,0 +1,59 @@
+#include "mainwindow/keypreview.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QWidget>
+
+#include "mainwindow/keyboardcommands.h"
+#include "platform/virtualkeys.h"
+
+namespace varnelo {
+
+KeyPreview::KeyPreview(QWidget &window, KeyboardTarget &target, QComboBox &suraList,
+                       QList<QWidget *> keyless)
+    : QObject(&window),
+      m_window(window),
+      m_target(target),
+      m_suraList(suraList),
+      m_keyless(std::move(keyless)) {
+    qApp->installEventFilter(this);
+}
+
+bool KeyPreview::dispatch(int qtKey, Qt::KeyboardModifiers modifiers) {
+    const int code = virtualKey(qtKey, modifiers);
+    return code != 0 && Form_KeyDown(m_target, code, shiftMask(modifiers));
+}
+
+bool KeyPreview::suraListDrops(int keyCode) const {
+    const bool open = m_suraList.view() && m_suraList.view()->isVisible();
+    const bool arrow = keyCode >= vk::Left && keyCode <= vk::Down;
+    // Digits only set the range; they never jump in the list.
+    const bool digit = keyCode >= '0' && keyCode <= '9';
+    return digit || (arrow && !open);
+}
+
+bool KeyPreview::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+        return false;
+    auto *widget = static_cast<QWidget *>(watched);
+    // One delivery per key: to the focused control, or to the window when nothing has the focus.
+    // The same event travelling up to the parents is not dispatched again.
+    if (widget->window() != &m_window)
+        return false;
+    if (widget != QApplication::focusWidget() && widget != &m_window)
+        return false;
+    // The sura list's open drop-down handles its own keys.
+    if (m_suraList.view() && m_suraList.view()->isVisible() &&
+        m_suraList.view()->isAncestorOf(widget))
+        return false;
+    auto *key = static_cast<QKeyEvent *>(event);
+    const bool acted = dispatch(key->key(), key->modifiers());
+    if (acted || m_keyless.contains(widget))
+        return true;
+    if (widget == &m_suraList)
+        return suraListDrops(virtualKey(key->key(), key->modifiers()));
+    return false;
+}
+
+}  // namespace varnelo
