@@ -1,0 +1,55 @@
+#include "platform/virtualkeys.h"
+
+namespace varnelo {
+
+int shiftMask(Qt::KeyboardModifiers modifiers) {
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
+           (modifiers & Qt::AltModifier ? 4 : 0);
+}
+
+int virtualKey(int qtKey, Qt::KeyboardModifiers modifiers) {
+    const bool keypad = modifiers & Qt::KeypadModifier;
+    if (keypad && qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
+        return vk::Numpad0 + (qtKey - Qt::Key_0);
+    if (keypad && qtKey == Qt::Key_Plus)
+        return vk::Add;
+    if (keypad && qtKey == Qt::Key_Minus)
+        return vk::Subtract;
+    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
+        return qtKey;
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
+        return vk::F1 + (qtKey - Qt::Key_F1);
+    switch (qtKey) {
+        case Qt::Key_Backspace:
+            return vk::Back;
+        case Qt::Key_Tab:
+            return vk::Tab;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return vk::Return;
+        case Qt::Key_Escape:
+            return vk::Escape;
+        case Qt::Key_Space:
+            return vk::Space;
+        case Qt::Key_PageUp:
+            return vk::PageUp;
+        case Qt::Key_PageDown:
+            return vk::PageDown;
+        case Qt::Key_End:
+            return vk::End;
+        case Qt::Key_Home:
+            return vk::Home;
+        case Qt::Key_Left:
+            return vk::Left;
+        case Qt::Key_Up:
+            return vk::Up;
+        case Qt::Key_Right:
+            return vk::Right;
+        case Qt::Key_Down:
+            return vk::Down;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace varnelo
