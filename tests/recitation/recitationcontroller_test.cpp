@@ -82,6 +82,9 @@ public:
         }
         controller->resetRange(int(times.size()) - 1);
         controller->setCurrentVerse(0);
+        if (duringLoad) {
+            duringLoad();  // window events that run while the sura loads
+        }
         loading = false;
         ++loads;
         SetText();
@@ -107,6 +110,7 @@ public:
     int index = -1;
     QList<VerseTime> times;
     bool loading = false;
+    std::function<void()> duringLoad;
     int loads = 0;
     QString mp3;
     clsFMod *fmod = nullptr;
@@ -261,6 +265,15 @@ TEST_F(RecitationControllerTest, RangeModeStepsEachVerseWhenItsEndIsReached) {
     EXPECT_FALSE(m_controller.following());  // no next range: the follower stops
     EXPECT_EQ(m_scheduler.pending(), 0);
     EXPECT_EQ(m_controller.status(), "");
+
+    // Moving RE while the range plays ends it at the new RE.
+    m_controller.cmdPlay_Click();
+    run(500);
+    ASSERT_TRUE(m_controller.setSlider(1, 3));
+    runUntilQuiet(3000);
+    EXPECT_EQ(m_controller.CurrentVerse(), 3);
+    EXPECT_EQ(m_fmod.EndPosition(), verseEnd(sura(), 3));
+    EXPECT_FALSE(m_controller.following());
 
     // A one-verse range takes no step: the range end comes at that verse's end.
     ASSERT_TRUE(m_controller.setSlider(0, 6));
@@ -510,6 +523,47 @@ TEST_F(RecitationControllerTest, StopDuringAPauseStaysStopped) {
     select(2);
     EXPECT_FALSE(m_controller.waiting());
     EXPECT_EQ(m_scheduler.pending(), 0);
+}
+
+TEST_F(RecitationControllerTest, StopWaitEndsWaitsAndAStopDuringTheNextSuraLoadHolds) {
+    m_options.Pause = 5;
+    m_options.NoofTimes = 2;
+    setOptions();
+    select(1);
+    ASSERT_TRUE(m_controller.setSlider(0, 8));
+    m_controller.cmdPlay_Click();
+    run(450 - kLead + 10);
+    ASSERT_TRUE(m_controller.waiting());
+    const int starts = m_output.startCount();
+    // A layout change: the wait ends at the next turn, not inside the call.
+    m_controller.setStopWait(true);
+    EXPECT_EQ(m_output.startCount(), starts);
+    run(2);
+    EXPECT_EQ(m_output.startCount(), starts + 1);
+    EXPECT_FALSE(m_controller.waiting());
+    // While it stays set, the wait after the last repetition passes at once: on to sura 110.
+    run(450 - kLead + 10);
+    EXPECT_EQ(m_view.selectedSura(), 110);
+    m_controller.setStopWait(false);
+
+    // Keys pressed while the follower loads the next sura: Play is dropped, Stop holds.
+    m_options.NoofTimes = 1;
+    m_options.Pause = 1;
+    setOptions();
+    ASSERT_TRUE(m_controller.setSlider(0, 3));
+    m_controller.cmdPlay_Click();
+    m_view.duringLoad = [this] {
+        m_controller.cmdPlay_Click();
+        m_controller.cmdStop_Click();
+    };
+    const int before = m_output.startCount();
+    run(450 - kLead + 1010);
+    EXPECT_EQ(m_view.selectedSura(), 111);
+    EXPECT_EQ(m_output.startCount(), before);
+    EXPECT_FALSE(m_fmod.isPlaying());
+    EXPECT_FALSE(m_controller.following());
+    EXPECT_EQ(m_scheduler.pending(), 0);
+    m_view.duringLoad = nullptr;
 }
 
 TEST_F(RecitationControllerTest, MissingMp3ShowsTheMessageAndPlaysNothing) {
