@@ -6,8 +6,20 @@
 
 namespace varnelo {
 
+namespace {
+
+// Stopped at once, so that a cancelled timer never fires; deleted later, as cancel may come from
+// inside its own signal.
+void stopAndDelete(QTimer *timer) {
+    timer->stop();
+    timer->disconnect();
+    timer->deleteLater();
+}
+
+}  // namespace
+
 struct QtScheduler::Entry {
-    std::unique_ptr<QTimer, void (*)(QTimer *)> timer{nullptr, [](QTimer *t) { t->deleteLater(); }};
+    std::unique_ptr<QTimer, void (*)(QTimer *)> timer{nullptr, stopAndDelete};
     std::function<void()> callback;
 };
 
@@ -36,7 +48,6 @@ int QtScheduler::after(int ms, std::function<void()> callback) {
 }
 
 void QtScheduler::cancel(int id) {
-    // The timer goes later: cancel may be called from inside that timer's own signal.
     m_timers.erase(id);
 }
 
