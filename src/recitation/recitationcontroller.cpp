@@ -87,6 +87,7 @@ void RecitationController::resetRange(int lastIndex) {
     disarm();
     const int max = std::max(lastIndex, 0);
     m_range = VerseRange{0, max, 0, max, QStringLiteral("0")};
+    m_view.showRange(m_range);
     m_currentVerse = 0;
     // The load closed the sound: a held pause would turn the next Play into a silent resume.
     m_paused = false;
