@@ -370,6 +370,34 @@ TEST_F(RecitationControllerTest, VersePauseHoldsTheSoundAndPlayDuringItRestartsT
     EXPECT_FALSE(m_controller.following());
 }
 
+TEST_F(RecitationControllerTest, PausedDuringAVersePauseTheSoundStaysHeldAfterIt) {
+    m_options.PauseBetweenVerses = 1;
+    setOptions();
+    select(1);
+    ASSERT_TRUE(m_controller.setSlider(1, 3));
+    m_controller.cmdPlay_Click();
+    run(450 - kLead + 5);
+    ASSERT_TRUE(m_controller.waiting());
+    m_controller.togglePause();
+    EXPECT_TRUE(m_controller.Paused());
+    run(1000);
+    // The verse moved on when the pause ended, the sound did not.
+    EXPECT_FALSE(m_controller.waiting());
+    EXPECT_EQ(m_controller.CurrentVerse(), 1);
+    EXPECT_TRUE(m_output.isPaused());
+    EXPECT_EQ(m_controller.status(), "Paused");
+    EXPECT_EQ(m_scheduler.pending(), 0);
+    const qint64 played = m_output.framesPlayed();
+    run(500);
+    EXPECT_EQ(m_output.framesPlayed(), played);
+    m_controller.togglePause();
+    EXPECT_FALSE(m_output.isPaused());
+    run(500);
+    EXPECT_EQ(m_controller.CurrentVerse(), 1);
+    EXPECT_TRUE(m_controller.waiting());  // the next verse pause, after verse 1
+    m_controller.cmdStop_Click();
+}
+
 TEST_F(RecitationControllerTest, NextRangeMovesOnByTheRangeLength) {
     m_options.NextRange = true;
     m_options.NextSura = false;
