@@ -3,6 +3,8 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
+#include <vector>
 
 #include "recitation/rangemodeoptions.h"
 #include "recitation/recitationview.h"
@@ -107,7 +109,69 @@ public:
     void pageMouseDown(int button);
 
 private:
-    // Implementation members are the implementer's; this block only fixes the public contract.
+    enum class WaitKind { Verse, Range, NextSura };
+    // A wait of the follower: what it does when the wait ends, and the timers that end it.
+    struct PendingWait {
+        WaitKind kind = WaitKind::Range;
+        std::function<void()> continuation;
+        qint64 deadline = 0;
+        int nextSura = 0;
+        int timeoutId = 0;
+        int countdownId = 0;
+        int turnId = 0;  // the wait has ended; the continuation runs at this scheduler turn
+    };
+
+    bool accepting() const;
+    bool suraSelected() const;
+    const VerseTime *verseTime(int index) const;
+    int verseNumber(int index) const;
+    QString tipText(int value) const;
+    int rangeLength() const;
+
+    // A slider assignment the way the window's slider takes it: refused outside 0..Max, and the
+    // change handler runs only on a change. showText: the CV handler shows the verse itself.
+    bool assignSlider(int index, int value, bool showText);
+    void sliderChanged(int index, bool showText);
+
+    void play();
+    void pause(bool hold);
+    void playSection(qint32 from, qint32 to);
+    void showCurrent();
+    void replayRange();
+    void rangeMoveForward();
+    void rangeMoveBackward();
+    void stepCurrentVerse(int delta);
+    void pageClick(int button);
+
+    // The follower.
+    void tick();
+    void afterVerseEnd(qint32 pos);
+    void rangeEnd(qint32 pos);
+    void lastRepetitionDone();
+    void nextSura();
+    void restartSura();
+    void stopFollowing();
+
+    // Waits.
+    void waitFor(int seconds, WaitKind kind, std::function<void()> continuation);
+    void endWaitSoon();
+    void finishWait();
+    void dropWait();
+    void countdown();
+
+    // After every command, tick and wait: a wait ended by a Play or resume, watches and the
+    // safety tick armed for what now plays, the status line.
+    void settle();
+    void arm();
+    void disarm();
+    QString computeStatus() const;
+    void updateStatus();
+
+    clsFMod &m_fmod;
+    Scheduler &m_scheduler;
+    MessageBox &m_messages;
+    RecitationView &m_view;
+
     RangeModeOptions m_options;
     VerseRange m_range;
     bool m_rangeMode = true;
@@ -115,6 +179,22 @@ private:
     bool m_following = false;
     int m_currentVerse = 0;
     int m_timesLeft = 0;
+
+    bool m_stopWait = false;
+    bool m_stopped = false;
+    int m_repetition = 1;  // of an unlimited range
+    std::optional<PendingWait> m_wait;
+    // Bumped by Stop: a follower that loads the next sura does not play when the user stopped
+    // meanwhile.
+    int m_stopCount = 0;
+
+    std::vector<int> m_watchIds;
+    int m_armGeneration = 0;
+    int m_safetyId = 0;
+    QString m_status;
+    // SetText once per command for the same verse: the CV handler and the command both show it.
+    bool m_textShown = false;
+    int m_shownVerse = -1;
 };
 
 }  // namespace varnelo
