@@ -153,8 +153,3 @@ TEST_F(QuickVerseSelectTest, TooLargeANumberClosesWithTheSurasVerseCount) {
               (QStringList{": Only 7 verses in this sura", ": Only 129 verses in this sura",
                            ": Only 6 verses in this sura"}));
 }
-
-TEST_F(QuickVerseSelectTest, LettersNeverReachTheBox) {
-    EXPECT_EQ(type(rules, "1v2V3 "), "123");
-    EXPECT_TRUE(log.isEmpty());
-}

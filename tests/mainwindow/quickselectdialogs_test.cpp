@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 
 #include "mainwindow/frmquicksuraselect.h"
 #include "mainwindow/frmquickverseselect.h"
@@ -114,4 +115,16 @@ TEST_F(QuickSelectDialogsTest, RangeMarkerFlagsLastOneUse) {
     type(verseDialog, "5");
     enter(verseDialog);
     EXPECT_EQ(log, (QStringList{"verse 20 01", "verse 5 00"}));
+}
+
+TEST_F(QuickSelectDialogsTest, ShownModallyTheDialogReturnsOnceItHides) {
+    QTimer::singleShot(0, [this] {
+        type(suraDialog, "7");
+        enter(suraDialog);
+    });
+    suraDialog.exec();
+    EXPECT_EQ(log, QStringList{"select 6"});
+    QTimer::singleShot(0, [this] { type(verseDialog, "999"); });
+    verseDialog.exec();
+    EXPECT_EQ(dialogs.shown, QStringList{": Only 286 verses in this sura"});
 }
