@@ -11,6 +11,7 @@
 #include <QPainter>
 
 #include "platform/messagebox.h"
+#include "platform/virtualkeys.h"
 
 namespace varnelo {
 
@@ -18,63 +19,9 @@ namespace {
 
 const char kNoFileText[] = "Sorry, you must first select an  file to Load";
 
-int shiftState(Qt::KeyboardModifiers modifiers) {
-    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
-           (modifiers & Qt::AltModifier ? 4 : 0);
-}
-
 int buttonCode(Qt::MouseButtons buttons) {
     return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
            (buttons & Qt::MiddleButton ? 4 : 0);
-}
-
-// The owner's key handlers expect the Windows virtual-key codes.
-int virtualKey(int key) {
-    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
-        return key;
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
-        return 112 + (key - Qt::Key_F1);
-    switch (key) {
-        case Qt::Key_Backspace:
-            return 8;
-        case Qt::Key_Tab:
-            return 9;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            return 13;
-        case Qt::Key_Shift:
-            return 16;
-        case Qt::Key_Control:
-            return 17;
-        case Qt::Key_Alt:
-            return 18;
-        case Qt::Key_Escape:
-            return 27;
-        case Qt::Key_Space:
-            return 32;
-        case Qt::Key_PageUp:
-            return 33;
-        case Qt::Key_PageDown:
-            return 34;
-        case Qt::Key_End:
-            return 35;
-        case Qt::Key_Home:
-            return 36;
-        case Qt::Key_Left:
-            return 37;
-        case Qt::Key_Up:
-            return 38;
-        case Qt::Key_Right:
-            return 39;
-        case Qt::Key_Down:
-            return 40;
-        case Qt::Key_Insert:
-            return 45;
-        case Qt::Key_Delete:
-            return 46;
-        default:
-            return 0;
-    }
 }
 
 // The system colour a palette gives for a Windows system colour index.
@@ -143,8 +90,8 @@ void AnimatedGifCtl::LoadGif(bool fromDialog) {
             bytes.resize(file.size());
             bytes.resize(std::max<qint64>(0, file.read(bytes.data(), bytes.size())));
         }
-        error = m_animation.load(std::move(bytes), m_foreColor, m_changeTransparentColor,
-                                 backRgb());
+        error =
+            m_animation.load(std::move(bytes), m_foreColor, m_changeTransparentColor, backRgb());
         m_numberOfFrames = std::max(0, m_animation.frameCount() - 1);
     }
     QGuiApplication::restoreOverrideCursor();
@@ -318,7 +265,7 @@ void AnimatedGifCtl::resizeEvent(QResizeEvent *) {
 }
 
 void AnimatedGifCtl::keyPressEvent(QKeyEvent *event) {
-    emit KeyDown(virtualKey(event->key()), shiftState(event->modifiers()));
+    emit KeyDown(virtualKey(event->key(), event->modifiers()), shiftMask(event->modifiers()));
 }
 
 QPointF AnimatedGifCtl::clientPos(const QMouseEvent *event) const {
@@ -328,12 +275,12 @@ QPointF AnimatedGifCtl::clientPos(const QMouseEvent *event) const {
 
 void AnimatedGifCtl::mousePressEvent(QMouseEvent *event) {
     const QPointF at = clientPos(event);
-    emit MouseDown(buttonCode(event->button()), shiftState(event->modifiers()), at.x(), at.y());
+    emit MouseDown(buttonCode(event->button()), shiftMask(event->modifiers()), at.x(), at.y());
 }
 
 void AnimatedGifCtl::mouseReleaseEvent(QMouseEvent *event) {
     const QPointF at = clientPos(event);
-    emit MouseUp(buttonCode(event->button()), shiftState(event->modifiers()), at.x(), at.y());
+    emit MouseUp(buttonCode(event->button()), shiftMask(event->modifiers()), at.x(), at.y());
     // The release that ends a double click is no second click.
     const bool click = !m_afterDoubleClick && event->button() == Qt::LeftButton &&
                        rect().contains(event->position().toPoint());
@@ -344,7 +291,7 @@ void AnimatedGifCtl::mouseReleaseEvent(QMouseEvent *event) {
 
 void AnimatedGifCtl::mouseMoveEvent(QMouseEvent *event) {
     const QPointF at = clientPos(event);
-    emit MouseMove(buttonCode(event->buttons()), shiftState(event->modifiers()), at.x(), at.y());
+    emit MouseMove(buttonCode(event->buttons()), shiftMask(event->modifiers()), at.x(), at.y());
 }
 
 void AnimatedGifCtl::mouseDoubleClickEvent(QMouseEvent *) {

@@ -3,6 +3,8 @@
 #include <QKeyEvent>
 #include <QPainter>
 
+#include "platform/virtualkeys.h"
+
 namespace varnelo {
 
 namespace {
@@ -46,7 +48,7 @@ void UserControl1::paintEvent(QPaintEvent *) {
 }
 
 void UserControl1::keyPressEvent(QKeyEvent *event) {
-    emit KeyDown(event->key(), event->modifiers());
+    emit KeyDown(virtualKey(event->key(), event->modifiers()), shiftMask(event->modifiers()));
 }
 
 }  // namespace varnelo

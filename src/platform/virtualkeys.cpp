@@ -7,14 +7,37 @@ int shiftMask(Qt::KeyboardModifiers modifiers) {
            (modifiers & Qt::AltModifier ? 4 : 0);
 }
 
-int virtualKey(int qtKey, Qt::KeyboardModifiers modifiers) {
-    const bool keypad = modifiers & Qt::KeypadModifier;
-    if (keypad && qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
+namespace {
+
+// Keypad keys that have codes of their own; with Num Lock off the keypad sends the navigation
+// keys, which keep their ordinary codes.
+int keypadKey(int qtKey) {
+    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
         return vk::Numpad0 + (qtKey - Qt::Key_0);
-    if (keypad && qtKey == Qt::Key_Plus)
-        return vk::Add;
-    if (keypad && qtKey == Qt::Key_Minus)
-        return vk::Subtract;
+    switch (qtKey) {
+        case Qt::Key_Asterisk:
+            return 106;
+        case Qt::Key_Plus:
+            return vk::Add;
+        case Qt::Key_Minus:
+            return vk::Subtract;
+        case Qt::Key_Period:
+        case Qt::Key_Comma:
+            return 110;
+        case Qt::Key_Slash:
+            return 111;
+        default:
+            return -1;
+    }
+}
+
+}  // namespace
+
+int virtualKey(int qtKey, Qt::KeyboardModifiers modifiers) {
+    if (modifiers & Qt::KeypadModifier) {
+        if (const int code = keypadKey(qtKey); code >= 0)
+            return code;
+    }
     if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
         return qtKey;
     if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
@@ -23,10 +46,17 @@ int virtualKey(int qtKey, Qt::KeyboardModifiers modifiers) {
         case Qt::Key_Backspace:
             return vk::Back;
         case Qt::Key_Tab:
+        case Qt::Key_Backtab:
             return vk::Tab;
         case Qt::Key_Return:
         case Qt::Key_Enter:
             return vk::Return;
+        case Qt::Key_Shift:
+            return 16;
+        case Qt::Key_Control:
+            return 17;
+        case Qt::Key_Alt:
+            return 18;
         case Qt::Key_Escape:
             return vk::Escape;
         case Qt::Key_Space:
@@ -47,6 +77,10 @@ int virtualKey(int qtKey, Qt::KeyboardModifiers modifiers) {
             return vk::Right;
         case Qt::Key_Down:
             return vk::Down;
+        case Qt::Key_Insert:
+            return 45;
+        case Qt::Key_Delete:
+            return 46;
         default:
             return 0;
     }

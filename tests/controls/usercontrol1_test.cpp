@@ -37,13 +37,22 @@ TEST(UserControl1, OneTickPerVerseAndTheEndLine) {
     EXPECT_EQ(UserControl1::tickColumns(-3, 110).size(), 11);
 }
 
-TEST(UserControl1, KeysGoToTheOwner) {
+TEST(UserControl1, KeysGoToTheOwnerAsVirtualKeys) {
     UserControl1 control;
     QSignalSpy keys(&control, &UserControl1::KeyDown);
     QTest::keyClick(&control, Qt::Key_Up, Qt::ShiftModifier);
     // The Shift key itself comes first, as any key pressed on the control.
     ASSERT_EQ(keys.count(), 2);
-    EXPECT_EQ(keys.at(0).at(0).toInt(), int(Qt::Key_Shift));
-    EXPECT_EQ(keys.at(1).at(0).toInt(), int(Qt::Key_Up));
-    EXPECT_EQ(keys.at(1).at(1).value<Qt::KeyboardModifiers>(), Qt::ShiftModifier);
+    EXPECT_EQ(keys.at(0).at(0).toInt(), 16);
+    EXPECT_EQ(keys.at(1).at(0).toInt(), 38);
+    EXPECT_EQ(keys.at(1).at(1).toInt(), 1);
+
+    keys.clear();
+    QTest::keyClick(&control, Qt::Key_3, Qt::KeypadModifier);
+    QTest::keyClick(&control, Qt::Key_Down, Qt::ControlModifier | Qt::AltModifier);
+    ASSERT_EQ(keys.count(), 4);  // Control, 3, ... Down once its modifiers are pressed
+    EXPECT_EQ(keys.at(0).at(0).toInt(), 99);
+    EXPECT_EQ(keys.at(0).at(1).toInt(), 0);
+    EXPECT_EQ(keys.at(3).at(0).toInt(), 40);
+    EXPECT_EQ(keys.at(3).at(1).toInt(), 6);
 }
