@@ -51,7 +51,7 @@ void SuraLoader::load(int sura) {
     m_verseTimes = times.value;
     const int last = int(m_verseTimes.size()) - 1;
     m_view.setRangeSliders(sura, last);
-    m_view.loadTranslations(stem + QStringLiteral(".txt"));
+    m_view.loadTranslations(sura, stem + QStringLiteral(".txt"));
 
     m_textParts.FillGifPositions(sura);
     m_suraFileNumber = stem;

@@ -22,8 +22,8 @@ public:
     virtual void processEvents() = 0;
     // Range-begin and range-end sliders span 0..lastIndex, covering it all, for sura.
     virtual void setRangeSliders(int sura, int lastIndex) = 0;
-    // Each translation window (2, 3, 4) loads member into the loader's verseTimes().
-    virtual void loadTranslations(const QString &member) = 0;
+    // Each translation window (2, 3, 4) loads member of sura into the loader's verseTimes().
+    virtual void loadTranslations(int sura, const QString &member) = 0;
     virtual void hideWordPicture() = 0;
     // The current-verse slider and verse counter span 0..lastIndex; the range length override is 0.
     virtual void setCurrentSlider(int lastIndex) = 0;
@@ -80,6 +80,7 @@ public:
     const QList<WordRecord> &WordRecords() const { return m_wordRecords; }
     int WordCount() const { return int(m_wordRecords.size()); }
     SuraTextParts &textParts() { return m_textParts; }
+    const SuraTextParts &textParts() const { return m_textParts; }
 
 private:
     // One pass of the load sequence; a missing file stops it with a message.

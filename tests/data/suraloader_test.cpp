@@ -36,7 +36,7 @@ public:
     void setRangeSliders(int sura, int last) override {
         calls << QStringLiteral("rangeSliders %1 %2").arg(sura).arg(last);
     }
-    void loadTranslations(const QString &member) override {
+    void loadTranslations(int, const QString &member) override {
         calls << "translations " + member;
         if (onTranslations)
             std::exchange(onTranslations, nullptr)();
