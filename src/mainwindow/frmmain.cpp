@@ -223,6 +223,7 @@ void frmMain::connectSuraList() {
         if (!m_loader)
             return;
         m_loader->selectionChanged();
+        applyPendingReference();
     });
 }
 
@@ -728,13 +729,21 @@ void frmMain::pageMouseDown(int button) {
 }
 
 bool frmMain::suraReady() const {
-    return m_loader && m_loader->loadedSura() != 0;
+    return m_loader && !m_loader->LoadingSura() && m_loader->loadedSura() != 0;
 }
 
 void frmMain::clipboardReference(const VerseReference &reference) {
+    // The verses belong to the sura the reference names: they wait for its load, and a newer
+    // reference replaces one still waiting.
+    m_pendingReference = reference;
     m_cmbSura->setCurrentIndex(reference.listPosition);
-    // A reference that arrives while another sura loads waits for nobody: the range belongs to
-    // the sura it names.
+    applyPendingReference();
+}
+
+void frmMain::applyPendingReference() {
+    if (!m_pendingReference || !m_loader || m_loader->LoadingSura())
+        return;
+    const VerseReference reference = *std::exchange(m_pendingReference, std::nullopt);
     if (m_loader->loadedSura() == reference.listPosition + 1)
         CallSetTextAndRange(reference.firstVerse, reference.lastVerse);
 }

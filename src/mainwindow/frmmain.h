@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "data/suraloader.h"
 #include "data/versereference.h"
@@ -75,7 +76,8 @@ public:
     // Makes first..last (verse numbers) the range and recites it.
     void CallSetTextAndRange(int first, int last);
     void AssignTrans(int window, const QString &name);
-    // The page's mouse press: recites the current verse (left) or the next one (right).
+    // The page's mouse press: recites the current verse (left) or the next one (right); dropped
+    // while no sura is loaded or a load runs.
     void pageMouseDown(int button);
     // The word under the page point (page pixels) gets the marker and its meaning.
     void pageMouseMove(int x, int y) { m_page->mouseMove(x, y); }
@@ -153,10 +155,11 @@ private:
     void playVerses(int from, int to);
     bool isRangeMode() const { return false; }  // range mode arrives with the controller
     int selectedSuraNumber() const;
-    // A sura is loaded: the state recitation commands need.
+    // A sura is loaded and no load runs: the state recitation commands need.
     bool suraReady() const;
-    // The clipboard's verse reference: selects its sura and recites its verses.
+    // The clipboard's verse reference: selects its sura and recites its verses once loaded.
     void clipboardReference(const VerseReference &reference);
+    void applyPendingReference();
 
     SettingsStore &m_store;
     MessageBox &m_messages;
@@ -185,6 +188,8 @@ private:
     bool m_settingSliders = false;
     int m_currentVerse = 0;
     int m_volume = 500;
+    // A clipboard reference that arrived while a sura loaded; applied when the load ends.
+    std::optional<VerseReference> m_pendingReference;
     QPoint m_dragStart;
     bool m_movingWindow = false;
 
