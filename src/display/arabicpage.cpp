@@ -111,14 +111,20 @@ void ArabicPage::ShowArabicPageForVerse(int verseIndex) {
     const std::optional<TextPart> part = parts.partForVerse(verseIndex);
     if (!part || part->letter.isEmpty())
         return;
+    const quint64 request = ++m_generation;
     if (part->letter != parts.CurrentTextPart()) {
-        m_loader->LoadGifFile(part->letter);
+        // Named before the load lets events run, so a nested request for the same part only
+        // paints its frame instead of loading the image again.
         parts.setCurrentTextPart(part->letter);
+        m_loader->LoadGifFile(part->letter);
+        if (request != m_generation)
+            return;  // a newer request or another sura has shown its own page meanwhile
     }
     m_gif[0]->PaintGif(verseIndex - part->first);
 }
 
 void ArabicPage::forgetTextPart() {
+    ++m_generation;
     if (m_loader)
         m_loader->textParts().setCurrentTextPart(QString());
 }

@@ -45,7 +45,8 @@ public:
 
     // Shows the current verse: the page top, its frame (and part), the down arrow's rule.
     void SetText();
-    // Makes the part holding verseIndex current and marks the verse.
+    // Makes the part holding verseIndex current and marks the verse. When a nested request or a
+    // sura change happens while the part loads, the newest one is what shows.
     void ShowArabicPageForVerse(int verseIndex);
     // The part shown is forgotten, so the next request loads its image again.
     void forgetTextPart();
@@ -107,6 +108,8 @@ private:
     int m_pageTop = 0;  // twips
     int m_displayedVerse = 0;
     bool m_hideWordMark = false;
+    // Counts part requests and sura changes; a request that let events run checks it is newest.
+    quint64 m_generation = 0;
 };
 
 }  // namespace varnelo

@@ -545,3 +545,35 @@ TEST_F(frmMainTest, RecitingWaitsForTheSuraLoadOrIsDropped) {
     EXPECT_EQ(slider(0).Value(), 4);
     EXPECT_EQ(slider(1).Value(), 6);
 }
+
+TEST_F(frmMainTest, ANestedStepWhileAPagePartLoadsLeavesTheNewestVerseMarked) {
+    ASSERT_TRUE(load());
+    select(2);
+    const TextPart a = textPartsOf(2)[0];
+    ASSERT_FALSE(slider(2).setValue(a.last).has_value());
+
+    // Part "b" lets events run while it loads; a step to the next verse comes in meanwhile.
+    bool stepped = false;
+    QMetaObject::invokeMethod(
+        &window(),
+        [&] {
+            stepped = true;
+            (void)slider(2).setValue(a.last + 2);
+        },
+        Qt::QueuedConnection);
+    ASSERT_FALSE(slider(2).setValue(a.last + 1).has_value());
+    ASSERT_TRUE(stepped);
+    EXPECT_EQ(window().CurrentVerse(), a.last + 2);
+    EXPECT_EQ(page()->NumberofFrames(), 3);
+    EXPECT_EQ(page()->CurrentFrame(), 1);
+    EXPECT_EQ(window().loader().textParts().CurrentTextPart(), "b");
+
+    // Another sura selected while a part loads: its own first part and verse stay marked.
+    ASSERT_FALSE(slider(2).setValue(a.last).has_value());
+    QMetaObject::invokeMethod(&window(), [&] { select(36); }, Qt::QueuedConnection);
+    ASSERT_FALSE(slider(2).setValue(a.last + 2).has_value());
+    EXPECT_EQ(window().loader().loadedSura(), 36);
+    EXPECT_EQ(window().CurrentVerse(), 0);
+    EXPECT_EQ(page()->CurrentFrame(), 0);
+    EXPECT_EQ(window().loader().textParts().CurrentTextPart(), "a");
+}
