@@ -441,7 +441,9 @@ void frmMain::Form_Unload() {
     values.currentVerse = m_currentVerse;
     StoreShutdownValues(m_store, values);
 
-    m_clipboardHook.reset();
+    // The hook may be running the reference whose load brought this close: it stops here and
+    // goes with the window.
+    m_clipboardHook->stop();
     if (m_title)
         m_title->hide();
     m_endProcess();
@@ -733,6 +735,8 @@ bool frmMain::suraReady() const {
 }
 
 void frmMain::clipboardReference(const VerseReference &reference) {
+    if (m_unloaded)
+        return;
     // The verses belong to the sura the reference names: they wait for its load, and a newer
     // reference replaces one still waiting.
     m_pendingReference = reference;
@@ -744,7 +748,7 @@ void frmMain::applyPendingReference() {
     if (!m_pendingReference || !m_loader || m_loader->LoadingSura())
         return;
     const VerseReference reference = *std::exchange(m_pendingReference, std::nullopt);
-    if (m_loader->loadedSura() == reference.listPosition + 1)
+    if (!m_unloaded && m_loader->loadedSura() == reference.listPosition + 1)
         CallSetTextAndRange(reference.firstVerse, reference.lastVerse);
 }
 

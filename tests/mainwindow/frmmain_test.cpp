@@ -577,3 +577,14 @@ TEST_F(frmMainTest, ANestedStepWhileAPagePartLoadsLeavesTheNewestVerseMarked) {
     EXPECT_EQ(page()->CurrentFrame(), 0);
     EXPECT_EQ(window().loader().textParts().CurrentTextPart(), "a");
 }
+
+TEST_F(frmMainTest, ClosingWhileAClipboardReferenceLoadsItsSuraEndsCleanly) {
+    ASSERT_TRUE(load());
+    QMetaObject::invokeMethod(&window(), [&] { window().close(); }, Qt::QueuedConnection);
+    m_clipboard.setText("36:2");
+    EXPECT_EQ(m_ended, 1);
+    EXPECT_EQ(window().CurrentVerse(), 0);  // nothing recited once the sound was closed
+    EXPECT_FALSE(m_clipboard.hasCallback());
+    m_clipboard.setText("2:5");
+    EXPECT_EQ(list()->currentIndex(), 35);
+}
