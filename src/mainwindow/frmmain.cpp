@@ -224,6 +224,19 @@ void frmMain::connectSuraList() {
             return;
         m_loader->selectionChanged();
         applyPendingReference();
+        // The list reports the user's activation right after the change; until the next turn
+        // of the event loop, that activation has had its load.
+        m_suraJustChanged = true;
+        QMetaObject::invokeMethod(
+            this, [this] { m_suraJustChanged = false; }, Qt::QueuedConnection);
+    });
+    // Choosing the same entry again changes nothing in the list: it retries a failed load.
+    connect(m_cmbSura, &QComboBox::activated, this, [this](int index) {
+        if (std::exchange(m_suraJustChanged, false) || !m_loader || m_loader->LoadingSura() ||
+            m_loader->loadedSura() != 0 || index != m_cmbSura->currentIndex())
+            return;
+        m_loader->selectionChanged();
+        applyPendingReference();
     });
 }
 

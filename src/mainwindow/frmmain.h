@@ -186,6 +186,8 @@ private:
     bool m_layoutRestored = false;
     bool m_alwaysOnTop = false;
     bool m_settingSliders = false;
+    // The list's change has just loaded; the activation the list reports next needs no retry.
+    bool m_suraJustChanged = false;
     int m_currentVerse = 0;
     int m_volume = 500;
     // A clipboard reference that arrived while a sura loaded; applied when the load ends.

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QAbstractItemView>
 #include <QDir>
 #include <QLabel>
 #include <QMap>
@@ -161,6 +162,13 @@ protected:
     }
     QPlainTextEdit *notInstalled() { return get<QPlainTextEdit>("txtNotInstalled"); }
     void select(int sura) { list()->setCurrentIndex(sura - 1); }
+    // The user picks the entry from the open list, as with the mouse.
+    void choose(int sura) {
+        list()->showPopup();
+        QAbstractItemView *entries = list()->view();
+        const QRect entry = entries->visualRect(entries->model()->index(sura - 1, 0));
+        QTest::mouseClick(entries->viewport(), Qt::LeftButton, {}, entry.center());
+    }
     // Runs action when the window next lets events run after sura's times are in, which only a
     // load of sura does.
     void whileLoading(int sura, std::function<void()> action, int tries = 20) {
@@ -587,4 +595,24 @@ TEST_F(frmMainTest, ClosingWhileAClipboardReferenceLoadsItsSuraEndsCleanly) {
     EXPECT_FALSE(m_clipboard.hasCallback());
     m_clipboard.setText("2:5");
     EXPECT_EQ(list()->currentIndex(), 35);
+}
+
+TEST_F(frmMainTest, ChoosingAFailedSuraAgainRetriesItsLoad) {
+    ASSERT_TRUE(QFile::rename(dataPath("data/pos.dat"), dataPath("pos.dat")));
+    ASSERT_TRUE(load());
+    choose(2);
+    ASSERT_EQ(list()->currentIndex(), 1);
+    EXPECT_EQ(m_messages.shown.size(), 1);  // one choice, one attempt
+    EXPECT_EQ(window().loader().loadedSura(), 0);
+
+    ASSERT_TRUE(QFile::rename(dataPath("pos.dat"), dataPath("data/pos.dat")));
+    choose(2);
+    EXPECT_EQ(window().loader().loadedSura(), 2);
+    EXPECT_EQ(slider(2).Max(), lastIndexOf(2));
+    EXPECT_EQ(m_messages.shown.size(), 1);
+
+    // A loaded sura chosen again stays as it is.
+    ASSERT_FALSE(slider(2).setValue(5).has_value());
+    choose(2);
+    EXPECT_EQ(window().CurrentVerse(), 5);
 }
