@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QAbstractItemView>
 #include <QDir>
 #include <QLabel>
 #include <QMap>
@@ -578,7 +578,8 @@ TEST_F(frmMainTest, ANestedStepWhileAPagePartLoadsLeavesTheNewestVerseMarked) {
 
     // Another sura selected while a part loads: its own first part and verse stay marked.
     ASSERT_FALSE(slider(2).setValue(a.last).has_value());
-    QMetaObject::invokeMethod(&window(), [&] { select(36); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &window(), [&] { select(36); }, Qt::QueuedConnection);
     ASSERT_FALSE(slider(2).setValue(a.last + 2).has_value());
     EXPECT_EQ(window().loader().loadedSura(), 36);
     EXPECT_EQ(window().CurrentVerse(), 0);
@@ -588,7 +589,8 @@ TEST_F(frmMainTest, ANestedStepWhileAPagePartLoadsLeavesTheNewestVerseMarked) {
 
 TEST_F(frmMainTest, ClosingWhileAClipboardReferenceLoadsItsSuraEndsCleanly) {
     ASSERT_TRUE(load());
-    QMetaObject::invokeMethod(&window(), [&] { window().close(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &window(), [&] { window().close(); }, Qt::QueuedConnection);
     m_clipboard.setText("36:2");
     EXPECT_EQ(m_ended, 1);
     EXPECT_EQ(window().CurrentVerse(), 0);  // nothing recited once the sound was closed
