@@ -11,11 +11,17 @@ ClipboardReferenceHook::ClipboardReferenceHook(Clipboard &clipboard, int suraCou
 }
 
 ClipboardReferenceHook::~ClipboardReferenceHook() {
+    if (!m_stopped)
+        m_clipboard.setChangedCallback({});
+}
+
+void ClipboardReferenceHook::stop() {
+    m_stopped = true;
     m_clipboard.setChangedCallback({});
 }
 
 void ClipboardReferenceHook::clipboardChanged() {
-    if (!m_startupDone)
+    if (!m_startupDone || m_stopped)
         return;
     const std::optional<QString> text = m_clipboard.text();
     if (!text)

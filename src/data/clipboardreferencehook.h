@@ -20,6 +20,10 @@ public:
     ClipboardReferenceHook(const ClipboardReferenceHook &) = delete;
     ClipboardReferenceHook &operator=(const ClipboardReferenceHook &) = delete;
 
+    // No more calls of onReference, not even for a change already being handled; safe to call
+    // from inside onReference.
+    void stop();
+
     // Changes arriving while this is false are dropped, not kept for later.
     void setStartupDone(bool done) { m_startupDone = done; }
     bool startupDone() const { return m_startupDone; }
@@ -31,6 +35,7 @@ private:
     int m_suraCount;
     Handler m_onReference;
     bool m_startupDone = false;
+    bool m_stopped = false;
 };
 
 }  // namespace varnelo

@@ -31,6 +31,7 @@ void SuraLoader::selectionChanged() {
     int attempted = 0;
     while (isSura(m_view.selectedSura()) && m_view.selectedSura() != attempted) {
         m_loading = true;
+        m_loadedSura = 0;
         m_view.processEvents();
         // The events may have moved the selection; the sura loaded is the one selected now.
         attempted = m_view.selectedSura();
@@ -51,7 +52,7 @@ void SuraLoader::load(int sura) {
     m_verseTimes = times.value;
     const int last = int(m_verseTimes.size()) - 1;
     m_view.setRangeSliders(sura, last);
-    m_view.loadTranslations(stem + QStringLiteral(".txt"));
+    m_view.loadTranslations(sura, stem + QStringLiteral(".txt"));
 
     m_textParts.FillGifPositions(sura);
     m_suraFileNumber = stem;
@@ -90,6 +91,7 @@ void SuraLoader::load(int sura) {
     m_view.updateShadeCaption();
     m_view.SetText();
     m_view.openMp3(m_mp3FilePath);
+    m_loadedSura = sura;
 }
 
 void SuraLoader::fail(const QString &error) {

@@ -22,8 +22,8 @@ public:
     virtual void processEvents() = 0;
     // Range-begin and range-end sliders span 0..lastIndex, covering it all, for sura.
     virtual void setRangeSliders(int sura, int lastIndex) = 0;
-    // Each translation window (2, 3, 4) loads member into the loader's verseTimes().
-    virtual void loadTranslations(const QString &member) = 0;
+    // Each translation window (2, 3, 4) loads member of sura into the loader's verseTimes().
+    virtual void loadTranslations(int sura, const QString &member) = 0;
     virtual void hideWordPicture() = 0;
     // The current-verse slider and verse counter span 0..lastIndex; the range length override is 0.
     virtual void setCurrentSlider(int lastIndex) = 0;
@@ -60,7 +60,8 @@ public:
 
     // The list's click handler: loads the selected sura. A selection made while a load runs is
     // loaded once that load ends, if it still differs from what was loaded. A missing pos.dat,
-    // hgt.dat or wm.dat (or member) stops the load with a message naming it.
+    // hgt.dat or wm.dat (or member) stops the load with a message naming it; calling this again
+    // with the same selection retries it.
     void selectionChanged();
     // Shows the Arabic image of part letter of the loaded sura; the not-installed text when its
     // archive or member is missing.
@@ -69,8 +70,9 @@ public:
     // Set from the command line once start-up has read it; no image loads while it is set.
     void setArabicTextDisabled(bool disabled) { m_arabicTextDisabled = disabled; }
     bool LoadingSura() const { return m_loading; }
-    // The sura whose data is loaded, 0 before the first load or after a failed one.
-    int loadedSura() const { return m_sura; }
+    // The sura whose load completed: 0 before the first load, while a load runs (its tables and
+    // the open recitation file may belong to different suras then) and after a failed one.
+    int loadedSura() const { return m_loadedSura; }
     const QString &SuraFileNumber() const { return m_suraFileNumber; }
     const QString &Mp3FilePath() const { return m_mp3FilePath; }
     QList<VerseTime> &verseTimes() { return m_verseTimes; }
@@ -80,6 +82,7 @@ public:
     const QList<WordRecord> &WordRecords() const { return m_wordRecords; }
     int WordCount() const { return int(m_wordRecords.size()); }
     SuraTextParts &textParts() { return m_textParts; }
+    const SuraTextParts &textParts() const { return m_textParts; }
 
 private:
     // One pass of the load sequence; a missing file stops it with a message.
@@ -91,7 +94,8 @@ private:
     Folders m_folders;
     bool m_arabicTextDisabled;
     bool m_loading = false;
-    int m_sura = 0;
+    int m_sura = 0;  // the sura the tables hold, complete or not
+    int m_loadedSura = 0;
     QString m_suraFileNumber;
     QString m_mp3FilePath;
     QList<VerseTime> m_verseTimes;

@@ -9,13 +9,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 
 #include <variant>
 
-#include "controls/animatedgifctl.h"
 #include "controls/ucslider.h"
 #include "controls/ucsliderpainter.h"
 #include "controls/ucslidertip.h"
@@ -40,22 +38,17 @@ namespace varnelo {
 namespace {
 
 constexpr int Twips = PanelStack::TwipsPerPixel;
+static_assert(Twips == ArabicPage::TwipsPerPixel);
 const QColor PanelColour(57, 49, 57);
-const QColor PageColour(227, 238, 227);
 const QString MainCaption = QStringLiteral("V a r n e l o  4.0  B e t a  3");
-// Caption bar of a text window and the page's offset inside its panel.
-constexpr int CaptionHeight = 16;
-constexpr int PageLeft = 9;
-// The viewport is the panel less 300 twips; the right-hand 260 of the main panel hold buttons.
-constexpr int ViewportMargin = 300 / Twips;
+constexpr int CaptionHeight = ArabicPage::CaptionHeight;
+constexpr int PageLeft = ArabicPage::PageLeft;
+constexpr int ViewportMargin = ArabicPage::ViewportMargin;
+// The right-hand 260 pixels of the main panel hold buttons.
 constexpr int SliderRightMargin = 260;
 
 const std::array<const char *, 3> ViewNames = {"wbTamsen", "wbDabrel", "wbVerrin"};
 const std::array<const char *, 4> PanelSections = {"Arabic", "T", "D", "W"};
-
-QColor fromBgr(quint32 colour) {
-    return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
-}
 
 // The skin of a panel: the dark frame colour with a light inner edge.
 class SkinPanel : public QWidget {
@@ -96,6 +89,7 @@ frmMain::frmMain(Services services, const QString &executableFolder, const QStri
     buildArabicPanel();
     for (int w = 2; w <= 4; ++w)
         buildTranslationPanel(w);
+    connectSuraList();
     m_showAbout = [] {};
     m_endProcess = [] {};
 }
@@ -141,10 +135,6 @@ void frmMain::buildMainPanel() {
     for (int i = 0; i < texts.size(); ++i)
         m_cmbSura->addItem(texts[i], i + 1);
     m_cmbSura->setCurrentIndex(-1);  // no sura until the user picks one
-    connect(m_cmbSura, &QComboBox::currentIndexChanged, this, [this] {
-        if (m_loader)
-            m_loader->selectionChanged();
-    });
 
     const std::array<const char *, 4> windowButtons = {"Arabic", "", "", ""};
     for (int i = 1; i <= 4; ++i) {
@@ -158,7 +148,7 @@ void frmMain::buildMainPanel() {
             else
                 m_stack.hide(i);
             if (i == 1 && m_loader)
-                m_loader->textParts().setCurrentTextPart(QString());  // reload on showing again
+                m_page->forgetTextPart();  // reload on showing again
             SetOrder();
             if (!checked)
                 imgFitScreen_Click();  // the others share the room the hidden window leaves
@@ -221,47 +211,33 @@ void frmMain::buildArabicPanel() {
     makeSkinButton(panel, QStringLiteral("imgClose_1"), QStringLiteral("x"),
                    [this] { m_chkVisible[1]->click(); });
 
-    m_picture2 = new QWidget(panel);
-    m_picture2->setObjectName(QStringLiteral("Picture2"));
-    m_picture2->setAutoFillBackground(true);
-    m_gif[0] = new AnimatedGifCtl(m_messages, m_picture2);
-    m_gif[0]->setObjectName(QStringLiteral("AnimatedGifCtl1"));
-    m_gif[0]->setMouseTracking(true);
-    for (int i = 1; i < 3; ++i) {
-        m_gif[i] = new AnimatedGifCtl(m_messages, panel);
-        m_gif[i]->setObjectName(QStringLiteral("AnimatedGifCtl%1").arg(i + 1));
-        m_gif[i]->resize(16, 16);
-        m_gif[i]->hide();
-        const bool up = i == 1;
-        // A press and a release both scroll, so one click moves the page twice.
-        connect(m_gif[i], &AnimatedGifCtl::MouseDown, this, [this, up] { scrollArrow(up); });
-        connect(m_gif[i], &AnimatedGifCtl::MouseUp, this, [this, up] { scrollArrow(up); });
-    }
-    connect(m_gif[0], &AnimatedGifCtl::MouseDown, this,
-            [this](int button) { pageMouseDown(button); });
-    connect(m_gif[0], &AnimatedGifCtl::MouseMove, this,
-            [this](int, int, qreal x, qreal y) { pageMouseMove(qRound(x), qRound(y)); });
-    connect(m_gif[0], &AnimatedGifCtl::KeyDown, this, [this](int key, int) {
-        if (key == Qt::Key_Up || key == Qt::Key_Down)
-            Form_KeyDown(key, Qt::NoModifier);
+    m_page = new ArabicPage(
+        panel, m_messages,
+        {[this] { return selectedSuraNumber(); }, [this] { return m_currentVerse; }});
+    // Keys reach the window first, so the page's own key presses are not passed on.
+    connect(m_page, &ArabicPage::mouseDown, this, [this](int button) { pageMouseDown(button); });
+}
+
+void frmMain::connectSuraList() {
+    connect(m_cmbSura, &QComboBox::currentIndexChanged, this, [this] {
+        if (!m_loader)
+            return;
+        m_loader->selectionChanged();
+        applyPendingReference();
+        // The list reports the user's activation right after the change; until the next turn
+        // of the event loop, that activation has had its load.
+        m_suraJustChanged = true;
+        QMetaObject::invokeMethod(
+            this, [this] { m_suraJustChanged = false; }, Qt::QueuedConnection);
     });
-
-    m_picWord = new QLabel(m_picture2);
-    m_picWord->setObjectName(QStringLiteral("picWord"));
-    m_picWord->resize(0, 0);
-    m_picWord->hide();
-    m_picWord->installEventFilter(this);
-
-    m_filler = new QWidget(panel);
-    m_filler->setObjectName(QStringLiteral("picFillerForArabicWindow"));
-    m_filler->setAutoFillBackground(true);
-    m_filler->hide();
-    m_filler->installEventFilter(this);
-
-    m_txtNotInstalled = new QPlainTextEdit(m_picture2);
-    m_txtNotInstalled->setObjectName(QStringLiteral("txtNotInstalled"));
-    m_txtNotInstalled->setReadOnly(true);
-    m_txtNotInstalled->hide();
+    // Choosing the same entry again changes nothing in the list: it retries a failed load.
+    connect(m_cmbSura, &QComboBox::activated, this, [this](int index) {
+        if (std::exchange(m_suraJustChanged, false) || !m_loader || m_loader->LoadingSura() ||
+            m_loader->loadedSura() != 0 || index != m_cmbSura->currentIndex())
+            return;
+        m_loader->selectionChanged();
+        applyPendingReference();
+    });
 }
 
 void frmMain::buildTranslationPanel(int window) {
@@ -306,57 +282,22 @@ bool frmMain::Form_Load() {
     }
     m_settings = std::get<StartupSettings>(read);
 
-    for (QtHtmlView *view : m_views)
-        view->navigateToBlank();
-    for (int i = 0; i < 3; ++i) {
-        m_pages[i].Browser = m_views[i];
-        bindTranslationLoaders(m_pages[i], m_appFolder, m_tempFolder);
-    }
     const QString config = m_appFolder + QStringLiteral("/config.ini");
-    const std::array<QString, 3> names =
-        StoredTranslations(m_store, ChooseTranslations(config, m_appFolder));
-    for (int w = 2; w <= 4; ++w)
-        AssignTrans(w, names[w - 2]);
+    bindTranslationWindows(config);
     QCoreApplication::processEvents();
-
-    m_mp3Folder = ChooseMp3Folder(config, m_appFolder, m_store);
-    SuraLoadView &view = *this;
-    m_loader = std::make_unique<SuraLoader>(
-        view, m_messages, SuraLoader::Folders{m_appFolder, m_tempFolder, m_mp3Folder}, false);
+    createLoader(config);
 
     m_alwaysOnTop = m_settings.AlwaysOnTop;
     SetTopMost(m_alwaysOnTop);
-    loadArrowAnimation(m_gif[1], m_appFolder + QStringLiteral("/data/u.dat"));
-    loadArrowAnimation(m_gif[2], m_appFolder + QStringLiteral("/data/d.dat"));
+    m_page->loadArrowAnimations(m_appFolder);
     applyPresentation(m_settings);
 
     if (!readStoredLayout()) {
         m_failureMessage = StartupFailure(m_store, m_failureMessage);
         return false;
     }
-    // Position after the size is known, so a first start can centre the window.
-    if (m_settings.top) {
-        move(m_settings.left / Twips, *m_settings.top / Twips);
-    } else if (const QScreen *screen = this->screen()) {
-        const QRect area = screen->geometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
-    }
-
-    m_fmod.bindEqualizerGains(&m_settings.equalizer.EqualizerGains);
-    if (!m_title)
-        m_title = new frmTitle(*this);
-    m_title->show();
-    m_volume = m_settings.volume;
-    m_fmod.SetVolume(m_volume);
-    CheckMp3();
-    m_clipboardHook = std::make_unique<ClipboardReferenceHook>(
-        m_clipboard, m_cmbSura->count(), [this](const VerseReference &reference) {
-            m_cmbSura->setCurrentIndex(reference.listPosition);
-            // A reference that arrives while another sura loads waits for nobody: the range
-            // belongs to the sura it names.
-            if (m_loader->loadedSura() == reference.listPosition + 1)
-                CallSetTextAndRange(reference.firstVerse, reference.lastVerse);
-        });
+    placeWindow();
+    showTitleAndHook();
     show();
 
     if (m_settings.equalizer.EqEnabled) {
@@ -380,6 +321,50 @@ bool frmMain::Form_Load() {
     return true;
 }
 
+void frmMain::bindTranslationWindows(const QString &config) {
+    for (QtHtmlView *view : m_views)
+        view->navigateToBlank();
+    for (int i = 0; i < 3; ++i) {
+        m_pages[i].Browser = m_views[i];
+        bindTranslationLoaders(m_pages[i], m_appFolder, m_tempFolder);
+    }
+    const std::array<QString, 3> names =
+        StoredTranslations(m_store, ChooseTranslations(config, m_appFolder));
+    for (int w = 2; w <= 4; ++w)
+        AssignTrans(w, names[w - 2]);
+}
+
+void frmMain::createLoader(const QString &config) {
+    m_mp3Folder = ChooseMp3Folder(config, m_appFolder, m_store);
+    SuraLoadView &view = *this;
+    m_loader = std::make_unique<SuraLoader>(
+        view, m_messages, SuraLoader::Folders{m_appFolder, m_tempFolder, m_mp3Folder}, false);
+    m_page->setLoader(m_loader.get());
+}
+
+void frmMain::placeWindow() {
+    // Position after the size is known, so a first start can centre the window.
+    if (m_settings.top) {
+        move(m_settings.left / Twips, *m_settings.top / Twips);
+    } else if (const QScreen *screen = this->screen()) {
+        const QRect area = screen->geometry();
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    }
+}
+
+void frmMain::showTitleAndHook() {
+    m_fmod.bindEqualizerGains(&m_settings.equalizer.EqualizerGains);
+    if (!m_title)
+        m_title = new frmTitle(*this);
+    m_title->show();
+    m_volume = m_settings.volume;
+    m_fmod.SetVolume(m_volume);
+    CheckMp3();
+    m_clipboardHook = std::make_unique<ClipboardReferenceHook>(
+        m_clipboard, m_cmbSura->count(),
+        [this](const VerseReference &reference) { clipboardReference(reference); });
+}
+
 void frmMain::applyPresentation(const StartupSettings &settings) {
     // Sections D, W, T in that order; each colour assignment rewrites the page.
     for (const int i : {1, 2, 0}) {
@@ -388,17 +373,7 @@ void frmMain::applyPresentation(const StartupSettings &settings) {
         m_pages[i].FontSize = p.size;
         m_pages[i].setForeColour(qint32(p.font));
     }
-    QPalette page = m_picture2->palette();
-    page.setColor(QPalette::Window, fromBgr(settings.arabic.back));
-    page.setColor(QPalette::Base, fromBgr(settings.arabic.back));
-    page.setColor(QPalette::Text, fromBgr(settings.arabic.font));
-    for (QWidget *w :
-         {m_picture2, static_cast<QWidget *>(m_filler), static_cast<QWidget *>(m_txtNotInstalled)})
-        w->setPalette(page);
-    for (AnimatedGifCtl *gif : m_gif) {
-        gif->setBackColor(settings.arabic.back);
-        gif->setForeColor(settings.arabic.font);
-    }
+    m_page->setColours(settings.arabic.back, settings.arabic.font);
 }
 
 bool frmMain::readStoredLayout() {
@@ -439,17 +414,6 @@ bool frmMain::readStoredLayout() {
     return true;
 }
 
-void frmMain::loadArrowAnimation(AnimatedGifCtl *control, const QString &file) {
-    // The arrows are decoration: without their files the page simply has no arrows.
-    if (!QFileInfo(file).isFile())
-        return;
-    control->setStrGifFileName(file);
-    control->LoadGif(false);
-    const QSize size = control->animation().canvas().size();
-    if (!size.isEmpty())
-        control->resize(size);
-}
-
 void frmMain::closeEvent(QCloseEvent *event) {
     Form_Unload();
     event->accept();
@@ -467,8 +431,8 @@ void frmMain::Form_Unload() {
     }
 
     ShutdownValues values;
-    values.arabic.back = quint32(m_gif[0]->BackColor());
-    values.arabic.font = quint32(m_gif[0]->ForeColor());
+    values.arabic.back = quint32(m_page->backColour());
+    values.arabic.font = quint32(m_page->foreColour());
     for (int i = 0; i < 3; ++i) {
         values.translations[i].back = quint32(m_pages[i].BackColour());
         values.translations[i].font = quint32(m_pages[i].ForeColour());
@@ -490,7 +454,9 @@ void frmMain::Form_Unload() {
     values.currentVerse = m_currentVerse;
     StoreShutdownValues(m_store, values);
 
-    m_clipboardHook.reset();
+    // The hook may be running the reference whose load brought this close: it stops here and
+    // goes with the window.
+    m_clipboardHook->stop();
     if (m_title)
         m_title->hide();
     m_endProcess();
@@ -601,36 +567,11 @@ void frmMain::layoutPanelContent(int panel) {
     const int w = m_stack.width;
     const int h = m_stack.heights[panel];
     if (panel == 1) {
-        const int viewportHeight = std::max(0, h - CaptionHeight - ViewportMargin);
-        const int pageWidth = m_gif[0]->animation().canvas().isNull() ? 0 : m_gif[0]->width();
-        const int innerWidth = w - 2 * PageLeft;
-        // The filler takes the room the page leaves, so a click there still recites.
-        if (pageWidth > 0 && innerWidth - 180 / Twips > pageWidth) {
-            m_picture2->setGeometry(PageLeft, CaptionHeight, pageWidth, viewportHeight);
-            m_filler->setGeometry(PageLeft + pageWidth, CaptionHeight, innerWidth - pageWidth,
-                                  viewportHeight);
-            m_filler->show();
-        } else {
-            m_picture2->setGeometry(PageLeft, CaptionHeight, innerWidth, viewportHeight);
-            m_filler->hide();
-        }
-        m_txtNotInstalled->setGeometry(0, 0, innerWidth, viewportHeight);
-        // The arrows sit at the right-hand edge of the page, the down arrow 80 twips from the foot.
-        const int arrowX = PageLeft + m_picture2->width() - m_gif[1]->width() - 4;
-        m_gif[1]->move(arrowX, CaptionHeight + 2);
-        m_gif[2]->move(arrowX, CaptionHeight + viewportHeight - m_gif[2]->height() + 80 / Twips);
-        m_gif[1]->raise();
-        m_gif[2]->raise();
-        placePage();
+        m_page->layout(w, h);
     } else if (panel >= 2) {
         m_views[panel - 2]->setGeometry(PageLeft, CaptionHeight, w - 2 * PageLeft,
                                         std::max(0, h - CaptionHeight - ViewportMargin));
     }
-}
-
-void frmMain::placePage() {
-    // A page never scrolls above its own top nor further than its height.
-    m_gif[0]->move(0, m_pageTop / Twips);
 }
 
 // ---- Mouse and keys --------------------------------------------------------------------------
@@ -641,12 +582,6 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event) {
         std::find(m_panels.begin(), m_panels.end(), watched) != m_panels.end();
     if (event->type() == QEvent::MouseButtonPress) {
         auto *mouse = static_cast<QMouseEvent *>(event);
-        if ((watched == m_picWord || watched == m_filler)) {
-            pageMouseDown(mouse->button() == Qt::LeftButton    ? 1
-                          : mouse->button() == Qt::RightButton ? 2
-                                                               : 0);
-            return true;
-        }
         if (isCaption && mouse->button() == Qt::LeftButton) {
             m_movingWindow = true;
             m_dragStart = mouse->globalPosition().toPoint() - pos();
@@ -673,14 +608,8 @@ void frmMain::keyPressEvent(QKeyEvent *event) {
 void frmMain::Form_KeyDown(int keyCode, Qt::KeyboardModifiers) {
     // Scrolling and the next verse for now; the other commands join them with the keyboard.
     if (keyCode == Qt::Key_Up || keyCode == Qt::Key_Down) {
-        const int step = 100;
-        if (keyCode == Qt::Key_Up)
-            m_pageTop = std::min(0, m_pageTop + step);
-        else if (-m_pageTop + m_picture2->height() * Twips < m_gif[0]->height() * Twips)
-            m_pageTop -= step;  // while the page's foot is below the viewport
-        placePage();
-        m_gif[1]->setVisible(m_pageTop < 0 && !m_gif[1]->strGifFileName().isEmpty());
-    } else if (keyCode == Qt::Key_C && m_loader && m_loader->loadedSura()) {
+        m_page->scrollKey(keyCode == Qt::Key_Up);
+    } else if (keyCode == Qt::Key_C && suraReady()) {
         const int cv = m_sliders[2]->model().Value();
         if (cv < m_sliders[2]->model().Max()) {
             (void)m_sliders[2]->model().setValue(cv + 1);
@@ -726,7 +655,7 @@ void frmMain::showRangeTips(int sura) {
         m_sliders[i]->setToolTip(QString::number(m_sliders[i]->model().Value() + shown));
 }
 
-void frmMain::loadTranslations(const QString &member) {
+void frmMain::loadTranslations(int sura, const QString &member) {
     std::array<OpeningFormulas, 3> formulas;
     for (int i = 0; i < 3; ++i)
         formulas[i] = {m_pages[i].BismiText, m_pages[i].Bismi1Text};
@@ -734,13 +663,8 @@ void frmMain::loadTranslations(const QString &member) {
         const clsWBProperty &page = m_pages[w - 2];
         // A missing translation leaves its texts empty; the window says nothing of it.
         LoadTranslation(m_appFolder, m_tempFolder, page.TransName(), w, member, page.IsUnicode,
-                        m_loader->loadedSura(), formulas, m_loader->verseTimes());
+                        sura, formulas, m_loader->verseTimes());
     }
-}
-
-void frmMain::hideWordPicture() {
-    m_picWord->resize(0, 0);
-    m_picWord->hide();
 }
 
 void frmMain::setCurrentSlider(int lastIndex) {
@@ -750,38 +674,11 @@ void frmMain::setCurrentSlider(int lastIndex) {
     m_verseCounter->setVerses(qint16(lastIndex));
     m_sliders[1]->setProperty("RangeLengthOverride", QStringLiteral("0"));
     m_settingSliders = false;
-    m_loader->textParts().setCurrentTextPart(QString());
+    m_page->forgetTextPart();
 }
 
 bool frmMain::arabicPanelVisible() const {
     return m_stack.isShown(1);
-}
-
-void frmMain::showArabicImage(const QString &gifPath) {
-    m_txtNotInstalled->hide();
-    m_gif[0]->show();
-    m_gif[0]->setStrGifFileName(gifPath);
-    m_gif[0]->LoadGif(false);
-    const QSize size = m_gif[0]->animation().canvas().size();
-    if (!size.isEmpty() && size != m_gif[0]->size()) {
-        m_gif[0]->resize(size);
-        layoutPanelContent(1);
-    }
-}
-
-void frmMain::showArabicNotInstalled() {
-    m_gif[0]->hide();
-    m_txtNotInstalled->setPlainText(
-        QStringLiteral("The Arabic text for this Sura is not installed in this computer.\r\n"
-                       "Visit ") +
-        QLatin1String(SupportAddress) +
-        QStringLiteral(" to download the Arabic text for this sura.\r\n"));
-    m_txtNotInstalled->show();
-}
-
-void frmMain::hideScrollAnimations() {
-    m_gif[1]->hide();
-    m_gif[2]->hide();
 }
 
 void frmMain::setWordHelpVisible(bool visible) {
@@ -796,50 +693,17 @@ void frmMain::openMp3(const QString &mp3Path) {
 // ---- The current verse -----------------------------------------------------------------------
 
 void frmMain::SetText() {
-    m_pageTop = 0;
-    placePage();
-    m_gif[1]->hide();
-    if (m_loader->textParts().HasTextParts())
-        ShowArabicPageForVerse(m_currentVerse);
-    else
-        m_gif[0]->PaintGif(m_currentVerse);
-
+    m_page->SetText();
     const QList<VerseTime> &times = m_loader->verseTimes();
     const bool inSura = m_currentVerse >= 0 && m_currentVerse < times.size();
     for (const int w : {2, 4, 3})
         m_pages[w - 2].setDisplayText(inSura ? times[m_currentVerse].text(w) : QString());
 
-    const int sura = selectedSuraNumber();
-    m_displayedVerse = sura == 9 ? m_currentVerse + 1 : m_currentVerse;
-    if (sura >= 2 && sura <= 77) {
-        if (m_displayedVerse != 0 && !m_gif[2]->strGifFileName().isEmpty())
-            m_gif[2]->setVisible(m_picture2->height() * Twips + 325 <
-                                 verseHeight(m_displayedVerse));
-    } else {
-        m_gif[2]->hide();
-    }
-    m_sliders[2]->setToolTip(QString::number(m_displayedVerse));
-}
-
-int frmMain::verseHeight(int displayedVerse) const {
-    const QList<qint16> &heights = m_loader->VerseHeights();
-    return displayedVerse >= 0 && displayedVerse < heights.size() ? heights[displayedVerse] : 0;
-}
-
-void frmMain::ShowArabicPageForVerse(int verseIndex) {
-    SuraTextParts &parts = m_loader->textParts();
-    const std::optional<TextPart> part = parts.partForVerse(verseIndex);
-    if (!part || part->letter.isEmpty())
-        return;
-    if (part->letter != parts.CurrentTextPart()) {
-        m_loader->LoadGifFile(part->letter);
-        parts.setCurrentTextPart(part->letter);
-    }
-    m_gif[0]->PaintGif(verseIndex - part->first);
+    m_sliders[2]->setToolTip(QString::number(m_page->DisplayedVerse()));
 }
 
 void frmMain::onVerseSliderChanged() {
-    if (m_settingSliders || !m_loader || m_loader->LoadingSura() || !m_loader->loadedSura())
+    if (m_settingSliders || !suraReady())
         return;
     // Moving the current-verse slider shows that verse; the range sliders keep their order.
     const int cv = m_sliders[2]->model().Value();
@@ -858,10 +722,9 @@ void frmMain::playVerses(int from, int to) {
 }
 
 void frmMain::pageMouseDown(int button) {
-    if (!m_loader || !m_loader->loadedSura() || selectedSuraNumber() == 0)
+    if (!suraReady() || selectedSuraNumber() == 0)
         return;
-    m_hideWordMark = true;
-    m_picWord->hide();
+    m_page->setHideWordMark(true);
     const int cv = m_sliders[2]->model().Value();
     const int re = m_sliders[1]->model().Value();
     if (button == 1) {
@@ -877,58 +740,29 @@ void frmMain::pageMouseDown(int button) {
         }
     }
     SetText();
-    m_hideWordMark = false;
+    m_page->setHideWordMark(false);
 }
 
-void frmMain::pageMouseMove(int x, int y) {
-    const QList<WordRecord> &words = m_loader ? m_loader->WordRecords() : QList<WordRecord>();
-    if (words.isEmpty())
-        return;
-    if (!m_hideWordMark) {
-        m_picWord->show();
-        m_picWord->raise();
-    }
-    for (const WordRecord &word : words) {
-        if (word.verse != m_currentVerse || x < word.left || x > word.right || y < word.top ||
-            y > word.bottom)
-            continue;
-        const QRect rect(word.left, word.top, word.right - word.left, word.bottom - word.top);
-        // Dark text stays dark and the page's light background takes the marker's colour.
-        QPixmap marker(rect.size().expandedTo(QSize(1, 1)));
-        marker.fill(QColor(255, 220, 120));
-        {
-            QPainter p(&marker);
-            p.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
-            p.drawImage(QPoint(0, 0), m_gif[0]->animation().canvas().copy(rect));
-        }
-        m_picWord->setPixmap(marker);
-        m_picWord->setGeometry(rect.translated(0, m_pageTop / Twips));
-        m_picWord->setToolTip(word.meaning.trimmed());
-        return;
-    }
-    m_picWord->resize(0, 0);
+bool frmMain::suraReady() const {
+    return m_loader && !m_loader->LoadingSura() && m_loader->loadedSura() != 0;
 }
 
-void frmMain::scrollArrow(bool up) {
-    const int sura = selectedSuraNumber();
-    if (sura < 2 || sura > 78)
+void frmMain::clipboardReference(const VerseReference &reference) {
+    if (m_unloaded)
         return;
-    if (up) {
-        if (m_pageTop < 0) {
-            m_pageTop = std::min(0, m_pageTop + 200);
-            if (m_pageTop == 0)
-                m_gif[1]->hide();
-            m_gif[2]->show();
-        } else {
-            m_gif[1]->hide();
-        }
-    } else if (-m_pageTop + m_picture2->height() * Twips < verseHeight(m_displayedVerse)) {
-        m_pageTop -= 200;
-        m_gif[1]->show();
-    } else {
-        m_gif[2]->hide();
-    }
-    placePage();
+    // The verses belong to the sura the reference names: they wait for its load, and a newer
+    // reference replaces one still waiting.
+    m_pendingReference = reference;
+    m_cmbSura->setCurrentIndex(reference.listPosition);
+    applyPendingReference();
+}
+
+void frmMain::applyPendingReference() {
+    if (!m_pendingReference || !m_loader || m_loader->LoadingSura())
+        return;
+    const VerseReference reference = *std::exchange(m_pendingReference, std::nullopt);
+    if (!m_unloaded && m_loader->loadedSura() == reference.listPosition + 1)
+        CallSetTextAndRange(reference.firstVerse, reference.lastVerse);
 }
 
 void frmMain::CallSetTextAndRange(int first, int last) {

@@ -8,8 +8,11 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "data/suraloader.h"
+#include "data/versereference.h"
+#include "display/arabicpage.h"
 #include "display/clswbproperty.h"
 #include "display/startupsettings.h"
 #include "mainwindow/frmtitle.h"
@@ -19,12 +22,10 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
-class QPlainTextEdit;
 class QPushButton;
 
 namespace varnelo {
 
-class AnimatedGifCtl;
 class AudioOutput;
 class Clipboard;
 class ClipboardReferenceHook;
@@ -71,16 +72,17 @@ public:
     void CheckMp3();
     // Shows the current verse on the Arabic page and in the translation windows.
     void SetText() override;
-    void ShowArabicPageForVerse(int verseIndex);
+    void ShowArabicPageForVerse(int verseIndex) { m_page->ShowArabicPageForVerse(verseIndex); }
     // Makes first..last (verse numbers) the range and recites it.
     void CallSetTextAndRange(int first, int last);
     void AssignTrans(int window, const QString &name);
-    // The page's mouse press: recites the current verse (left) or the next one (right).
+    // The page's mouse press: recites the current verse (left) or the next one (right); dropped
+    // while no sura is loaded or a load runs.
     void pageMouseDown(int button);
     // The word under the page point (page pixels) gets the marker and its meaning.
-    void pageMouseMove(int x, int y);
+    void pageMouseMove(int x, int y) { m_page->mouseMove(x, y); }
     // Scroll arrows of the Arabic page: up (true) or down, one step of 200 twips.
-    void scrollArrow(bool up);
+    void scrollArrow(bool up) { m_page->scrollArrow(up); }
     void Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
 
     // Window layout.
@@ -97,10 +99,11 @@ public:
     bool StartupDone() const { return m_startupDone; }
     bool AlwaysOnTop() const { return m_alwaysOnTop; }
     int CurrentVerse() const { return m_currentVerse; }
-    int DisplayedVerse() const { return m_displayedVerse; }
+    int DisplayedVerse() const { return m_page->DisplayedVerse(); }
     int volume() const { return m_volume; }
     // Top of the Arabic page inside its viewport, in twips (0 or negative).
-    int pageTop() const { return m_pageTop; }
+    int pageTop() const { return m_page->pageTop(); }
+    const ArabicPage &arabicPage() const { return *m_page; }
     const SuraLoader &loader() const { return *m_loader; }
     clsFMod &Fmod() { return m_fmod; }
     const clsWBProperty &page(int window) const { return m_pages[window - 2]; }
@@ -117,14 +120,14 @@ private:
     int selectedSura() const override;
     void processEvents() override;
     void setRangeSliders(int sura, int lastIndex) override;
-    void loadTranslations(const QString &member) override;
-    void hideWordPicture() override;
+    void loadTranslations(int sura, const QString &member) override;
+    void hideWordPicture() override { m_page->hideWordPicture(); }
     void setCurrentSlider(int lastIndex) override;
     void showArabicPageForVerse(int verseIndex) override { ShowArabicPageForVerse(verseIndex); }
     bool arabicPanelVisible() const override;
-    void showArabicImage(const QString &gifPath) override;
-    void showArabicNotInstalled() override;
-    void hideScrollAnimations() override;
+    void showArabicImage(const QString &gifPath) override { m_page->showImage(gifPath); }
+    void showArabicNotInstalled() override { m_page->showNotInstalled(); }
+    void hideScrollAnimations() override { m_page->hideScrollAnimations(); }
     void setWordHelpVisible(bool visible) override;
     void setCurrentVerse(int verseIndex) override { m_currentVerse = verseIndex; }
     void updateShadeCaption() override {}  // window-shade mode comes with the window commands
@@ -132,22 +135,31 @@ private:
 
     void buildMainPanel();
     void buildArabicPanel();
+    void connectSuraList();
     void buildTranslationPanel(int window);
     QWidget *makeSkinButton(QWidget *panel, const QString &name, const QString &symbol,
                             std::function<void()> onClick);
+    // Start-up steps, in the order Form_Load takes them.
+    void bindTranslationWindows(const QString &config);
+    void createLoader(const QString &config);
     bool readStoredLayout();
+    void placeWindow();
+    // The title window, volume, MP3 marks and the clipboard hook.
+    void showTitleAndHook();
     void applyPresentation(const StartupSettings &settings);
     void ShowTitleWindow(bool show);
     void SetTopMost(bool onTop);
-    void placePage();
-    void loadArrowAnimation(AnimatedGifCtl *control, const QString &file);
     void onVerseSliderChanged();
     // The range sliders' tips show verse numbers.
     void showRangeTips(int sura);
     void playVerses(int from, int to);
     bool isRangeMode() const { return false; }  // range mode arrives with the controller
-    int verseHeight(int displayedVerse) const;
     int selectedSuraNumber() const;
+    // A sura is loaded and no load runs: the state recitation commands need.
+    bool suraReady() const;
+    // The clipboard's verse reference: selects its sura and recites its verses once loaded.
+    void clipboardReference(const VerseReference &reference);
+    void applyPendingReference();
 
     SettingsStore &m_store;
     MessageBox &m_messages;
@@ -173,12 +185,13 @@ private:
     bool m_unloaded = false;
     bool m_layoutRestored = false;
     bool m_alwaysOnTop = false;
-    bool m_hideWordMark = false;
     bool m_settingSliders = false;
+    // The list's change has just loaded; the activation the list reports next needs no retry.
+    bool m_suraJustChanged = false;
     int m_currentVerse = 0;
-    int m_displayedVerse = 0;
     int m_volume = 500;
-    int m_pageTop = 0;  // twips
+    // A clipboard reference that arrived while a sura loaded; applied when the load ends.
+    std::optional<VerseReference> m_pendingReference;
     QPoint m_dragStart;
     bool m_movingWindow = false;
 
@@ -191,11 +204,7 @@ private:
     QComboBox *m_cmbSura = nullptr;
     QPushButton *m_cmdEqualizer = nullptr;
     QPushButton *m_cmdAbout = nullptr;
-    QWidget *m_picture2 = nullptr;
-    AnimatedGifCtl *m_gif[3] = {};
-    QLabel *m_picWord = nullptr;
-    QWidget *m_filler = nullptr;
-    QPlainTextEdit *m_txtNotInstalled = nullptr;
+    ArabicPage *m_page = nullptr;
     std::array<QtHtmlView *, 3> m_views{};
     QPointer<frmTitle> m_title;
 };

@@ -25,18 +25,21 @@ public:
     bool panelVisible = true;
     std::function<void()> onEvents;        // what the user does while events run
     std::function<void()> onTranslations;  // the same, while translations load
+    std::function<void()> atEveryEvent;    // looks at the loader each time events run
     QByteArray shownImage;
 
     int selectedSura() const override { return selection; }
     void processEvents() override {
         calls << "events";
+        if (atEveryEvent)
+            atEveryEvent();
         if (onEvents)
             std::exchange(onEvents, nullptr)();
     }
     void setRangeSliders(int sura, int last) override {
         calls << QStringLiteral("rangeSliders %1 %2").arg(sura).arg(last);
     }
-    void loadTranslations(const QString &member) override {
+    void loadTranslations(int, const QString &member) override {
         calls << "translations " + member;
         if (onTranslations)
             std::exchange(onTranslations, nullptr)();
@@ -233,4 +236,31 @@ TEST_F(SuraLoaderTest, TheLastSelectionDuringALoadIsLoadedNext) {
     };
     select(l, 1);
     EXPECT_EQ(view.calls.filter("mp3 ").join(','), "mp3 001.mp3");
+}
+
+TEST_F(SuraLoaderTest, ASuraCountsAsLoadedOnlyOnceItsLoadHasEnded) {
+    SuraLoader l = loader();
+    QStringList seen;
+    view.atEveryEvent = [&] {
+        seen << QStringLiteral("%1 %2").arg(l.loadedSura()).arg(l.LoadingSura());
+    };
+    // Sura 1 lets events run before loading and after its image; sura 2 before loading and
+    // after extracting its words, when its times are in and the old recitation file is open.
+    select(l, 1);
+    EXPECT_EQ(l.loadedSura(), 1);
+    select(l, 2);
+    EXPECT_EQ(l.loadedSura(), 2);
+    EXPECT_EQ(seen, QStringList(4, "0 1"));
+
+    // A failed load leaves nothing loaded; choosing the same sura again retries it.
+    ASSERT_TRUE(QFile::rename(app() + "/data/wm.dat", app() + "/wm.dat"));
+    select(l, 3);
+    EXPECT_EQ(l.loadedSura(), 0);
+    ASSERT_EQ(messages.texts.size(), 1);
+    ASSERT_TRUE(QFile::rename(app() + "/wm.dat", app() + "/data/wm.dat"));
+    view.calls.clear();
+    l.selectionChanged();
+    EXPECT_EQ(l.loadedSura(), 3);
+    EXPECT_EQ(view.calls.filter("mp3 ").join(','), "mp3 003.mp3");
+    EXPECT_EQ(messages.texts.size(), 1);
 }

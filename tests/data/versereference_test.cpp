@@ -2,6 +2,8 @@
 
 #include <QList>
 
+#include <memory>
+
 #include "data/clipboardreferencehook.h"
 #include "data/versereference.h"
 #include "platform/clipboard.h"
@@ -86,4 +88,29 @@ TEST(ClipboardReferenceHook, ActsOnlyAfterStartupAndOnText) {
     EXPECT_FALSE(clipboard.hasCallback());
     clipboard.setText("2:255");
     EXPECT_EQ(calls.size(), 1);
+}
+
+TEST(ClipboardReferenceHook, StoppedFromItsOwnHandlerItOutlivesTheCallAndActsNoMore) {
+    FakeClipboard clipboard;
+    QList<VerseReference> calls;
+    std::unique_ptr<ClipboardReferenceHook> hook;
+    hook = std::make_unique<ClipboardReferenceHook>(clipboard, Suras, [&](const VerseReference &r) {
+        calls.append(r);
+        hook->stop();
+        // A change made while stopping, as a window closing mid-load might, is not seen.
+        clipboard.setText("3:4");
+    });
+    hook->setStartupDone(true);
+    clipboard.setText("2:255");
+    ASSERT_EQ(calls.size(), 1);
+    EXPECT_FALSE(clipboard.hasCallback());
+    clipboard.setText("36:1");
+    EXPECT_EQ(calls.size(), 1);
+
+    // Destroying the stopped hook leaves a callback installed since then alone.
+    bool other = false;
+    clipboard.setChangedCallback([&] { other = true; });
+    hook.reset();
+    clipboard.setText("1:1");
+    EXPECT_TRUE(other);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -161,6 +162,26 @@ protected:
     }
     QPlainTextEdit *notInstalled() { return get<QPlainTextEdit>("txtNotInstalled"); }
     void select(int sura) { list()->setCurrentIndex(sura - 1); }
+    // The user picks the entry from the open list, as with the mouse.
+    void choose(int sura) {
+        list()->showPopup();
+        QAbstractItemView *entries = list()->view();
+        const QRect entry = entries->visualRect(entries->model()->index(sura - 1, 0));
+        QTest::mouseClick(entries->viewport(), Qt::LeftButton, {}, entry.center());
+    }
+    // Runs action when the window next lets events run after sura's times are in, which only a
+    // load of sura does.
+    void whileLoading(int sura, std::function<void()> action, int tries = 20) {
+        QMetaObject::invokeMethod(
+            &window(),
+            [this, sura, action, tries] {
+                if (window().loader().SuraFileNumber() == SuraFileNumber(sura))
+                    action();
+                else if (tries > 0)
+                    whileLoading(sura, action, tries - 1);
+            },
+            Qt::QueuedConnection);
+    }
     int lastIndexOf(int sura) const { return verseCountOf(sura) - 1; }
 
     QTemporaryDir m_dir;
@@ -481,4 +502,119 @@ TEST_F(frmMainTest, PageClicksReciteAndTheWordMarkerFollowsTheCurrentVerse) {
     window().pageMouseMove(30, 5);
     EXPECT_EQ(marker->geometry(), QRect(22, 2, 18, 8));
     EXPECT_EQ(marker->toolTip(), "second");
+}
+
+TEST_F(frmMainTest, RecitingWaitsForTheSuraLoadOrIsDropped) {
+    VARNELO_SKIP_WITHOUT_LAME();
+    ASSERT_TRUE(installMp3());
+    ASSERT_TRUE(load());
+    select(2);
+    ASSERT_FALSE(slider(2).setValue(5).has_value());
+
+    // Halfway through loading sura 36 its times are in while 002.mp3 is still open: a page
+    // click or C would play the wrong file.
+    bool pressed = false;
+    whileLoading(36, [&] {
+        pressed = true;
+        window().pageMouseDown(1);
+        window().pageMouseDown(2);
+        window().Form_KeyDown(Qt::Key_C, Qt::NoModifier);
+    });
+    select(36);
+    ASSERT_TRUE(pressed);
+    EXPECT_EQ(m_audio.startCount(), 0);
+    EXPECT_EQ(window().CurrentVerse(), 0);
+    EXPECT_EQ(slider(2).Value(), 0);
+
+    // A reference arriving during a load waits for its own sura and then recites.
+    bool copied = false;
+    whileLoading(67, [&] {
+        copied = true;
+        m_clipboard.setText("2:7");
+    });
+    select(67);
+    ASSERT_TRUE(copied);
+    EXPECT_EQ(list()->currentIndex(), 1);
+    EXPECT_EQ(window().loader().loadedSura(), 2);
+    EXPECT_EQ(window().CurrentVerse(), 7);
+    for (int i : {0, 1, 2})
+        EXPECT_EQ(slider(i).Value(), 7) << i;
+    EXPECT_EQ(m_audio.startCount(), 1);
+    EXPECT_EQ(window().Fmod().EndPosition(), verseEnd(7));
+
+    // One naming the sura being loaded applies once that load ends; a newer one replaces it.
+    whileLoading(36, [&] {
+        m_clipboard.setText("36:3");
+        m_clipboard.setText("36:4-6");
+    });
+    select(36);
+    EXPECT_EQ(window().loader().loadedSura(), 36);
+    EXPECT_EQ(window().CurrentVerse(), 4);
+    EXPECT_EQ(slider(0).Value(), 4);
+    EXPECT_EQ(slider(1).Value(), 6);
+}
+
+TEST_F(frmMainTest, ANestedStepWhileAPagePartLoadsLeavesTheNewestVerseMarked) {
+    ASSERT_TRUE(load());
+    select(2);
+    const TextPart a = textPartsOf(2)[0];
+    ASSERT_FALSE(slider(2).setValue(a.last).has_value());
+
+    // Part "b" lets events run while it loads; a step to the next verse comes in meanwhile.
+    bool stepped = false;
+    QMetaObject::invokeMethod(
+        &window(),
+        [&] {
+            stepped = true;
+            (void)slider(2).setValue(a.last + 2);
+        },
+        Qt::QueuedConnection);
+    ASSERT_FALSE(slider(2).setValue(a.last + 1).has_value());
+    ASSERT_TRUE(stepped);
+    EXPECT_EQ(window().CurrentVerse(), a.last + 2);
+    EXPECT_EQ(page()->NumberofFrames(), 3);
+    EXPECT_EQ(page()->CurrentFrame(), 1);
+    EXPECT_EQ(window().loader().textParts().CurrentTextPart(), "b");
+
+    // Another sura selected while a part loads: its own first part and verse stay marked.
+    ASSERT_FALSE(slider(2).setValue(a.last).has_value());
+    QMetaObject::invokeMethod(
+        &window(), [&] { select(36); }, Qt::QueuedConnection);
+    ASSERT_FALSE(slider(2).setValue(a.last + 2).has_value());
+    EXPECT_EQ(window().loader().loadedSura(), 36);
+    EXPECT_EQ(window().CurrentVerse(), 0);
+    EXPECT_EQ(page()->CurrentFrame(), 0);
+    EXPECT_EQ(window().loader().textParts().CurrentTextPart(), "a");
+}
+
+TEST_F(frmMainTest, ClosingWhileAClipboardReferenceLoadsItsSuraEndsCleanly) {
+    ASSERT_TRUE(load());
+    QMetaObject::invokeMethod(
+        &window(), [&] { window().close(); }, Qt::QueuedConnection);
+    m_clipboard.setText("36:2");
+    EXPECT_EQ(m_ended, 1);
+    EXPECT_EQ(window().CurrentVerse(), 0);  // nothing recited once the sound was closed
+    EXPECT_FALSE(m_clipboard.hasCallback());
+    m_clipboard.setText("2:5");
+    EXPECT_EQ(list()->currentIndex(), 35);
+}
+
+TEST_F(frmMainTest, ChoosingAFailedSuraAgainRetriesItsLoad) {
+    ASSERT_TRUE(QFile::rename(dataPath("data/pos.dat"), dataPath("pos.dat")));
+    ASSERT_TRUE(load());
+    choose(2);
+    ASSERT_EQ(list()->currentIndex(), 1);
+    EXPECT_EQ(m_messages.shown.size(), 1);  // one choice, one attempt
+    EXPECT_EQ(window().loader().loadedSura(), 0);
+
+    ASSERT_TRUE(QFile::rename(dataPath("pos.dat"), dataPath("data/pos.dat")));
+    choose(2);
+    EXPECT_EQ(window().loader().loadedSura(), 2);
+    EXPECT_EQ(slider(2).Max(), lastIndexOf(2));
+    EXPECT_EQ(m_messages.shown.size(), 1);
+
+    // A loaded sura chosen again stays as it is.
+    ASSERT_FALSE(slider(2).setValue(5).has_value());
+    choose(2);
+    EXPECT_EQ(window().CurrentVerse(), 5);
 }
