@@ -1,21 +1,20 @@
 #include "mainwindow/frmmain.h"
 
-#include <QCheckBox>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 
 #include <variant>
 
+#include "controls/cbutton.h"
 #include "controls/ucslider.h"
-#include "controls/ucsliderpainter.h"
 #include "controls/ucslidertip.h"
 #include "controls/usercontrol1.h"
 #include "data/clipboardreferencehook.h"
@@ -27,11 +26,18 @@
 #include "display/settingskeys.h"
 #include "display/shutdownvalues.h"
 #include "mainwindow/frmtitle.h"
+#include "mainwindow/keypreview.h"
+#include "mainwindow/maincommands.h"
+#include "mainwindow/mainpanel.h"
+#include "platform/documentopener.h"
 #include "platform/folders.h"
 #include "platform/messagebox.h"
+#include "platform/qtscheduler.h"
 #include "platform/settingsfile.h"
 #include "platform/settingsstore.h"
 #include "platform/storedtext.h"
+#include "platform/widgetdialogs.h"
+#include "recitation/recitationcontroller.h"
 
 namespace varnelo {
 
@@ -44,8 +50,6 @@ const QString MainCaption = QStringLiteral("V a r n e l o  4.0  B e t a  3");
 constexpr int CaptionHeight = ArabicPage::CaptionHeight;
 constexpr int PageLeft = ArabicPage::PageLeft;
 constexpr int ViewportMargin = ArabicPage::ViewportMargin;
-// The right-hand 260 pixels of the main panel hold buttons.
-constexpr int SliderRightMargin = 260;
 
 const std::array<const char *, 3> ViewNames = {"wbTamsen", "wbDabrel", "wbVerrin"};
 const std::array<const char *, 4> PanelSections = {"Arabic", "T", "D", "W"};
@@ -85,17 +89,22 @@ frmMain::frmMain(Services services, const QString &executableFolder, const QStri
         m_panels[i]->setObjectName(QStringLiteral("Picture1_%1").arg(i));
         m_panels[i]->installEventFilter(this);
     }
-    buildMainPanel();
+    buildMainPanel(services);
     buildArabicPanel();
     for (int w = 2; w <= 4; ++w)
         buildTranslationPanel(w);
     connectSuraList();
+    m_keyPreview = new KeyPreview(*this, *m_commands, *m_main->cmbSura,
+                                  {m_main->optVerseAdvance[0], m_main->optVerseAdvance[1]});
     m_showAbout = [] {};
     m_endProcess = [] {};
 }
 
 frmMain::~frmMain() {
     m_clipboardHook.reset();
+    // The commands work on the engine and scheduler, which go before the child widgets do.
+    delete m_keyPreview;
+    delete m_commands;
     delete m_title;
 }
 
@@ -111,12 +120,11 @@ QWidget *frmMain::makeSkinButton(QWidget *panel, const QString &name, const QStr
     return button;
 }
 
-void frmMain::buildMainPanel() {
+void frmMain::buildMainPanel(const Services &services) {
     QWidget *panel = m_panels[0];
-    m_captions[0] = new QLabel(MainCaption, panel);
-    m_captions[0]->setObjectName(QStringLiteral("Label1_0"));
-    m_captions[0]->setStyleSheet(QStringLiteral("color: rgb(227, 238, 227);"));
-    m_captions[0]->move(8, 1);
+    m_main = new MainPanel(panel, m_sliderTip);
+    m_captions[0] = m_main->caption;
+    m_captions[0]->setText(MainCaption);
     m_captions[0]->installEventFilter(this);
 
     makeSkinButton(panel, QStringLiteral("imgFitScreen"), QStringLiteral("#"),
@@ -128,64 +136,69 @@ void frmMain::buildMainPanel() {
     });
     makeSkinButton(panel, QStringLiteral("imgClose_0"), QStringLiteral("x"), [this] { close(); });
 
-    m_cmbSura = new QComboBox(panel);
-    m_cmbSura->setObjectName(QStringLiteral("cmbSura"));
-    m_cmbSura->setGeometry(10, 20, 260, 22);
-    const QStringList &texts = SuraListTexts();
-    for (int i = 0; i < texts.size(); ++i)
-        m_cmbSura->addItem(texts[i], i + 1);
-    m_cmbSura->setCurrentIndex(-1);  // no sura until the user picks one
+    for (int i = 1; i <= 4; ++i)
+        connect(m_main->chkVisible[i], &cButton::Click, this, [this, i] { chkVisible_Click(i); });
 
-    const std::array<const char *, 4> windowButtons = {"Arabic", "", "", ""};
-    for (int i = 1; i <= 4; ++i) {
-        m_chkVisible[i] = new QCheckBox(QString::fromLatin1(windowButtons[i - 1]), panel);
-        m_chkVisible[i]->setObjectName(QStringLiteral("chkVisible_%1").arg(i));
-        m_chkVisible[i]->setStyleSheet(QStringLiteral("color: rgb(227, 238, 227);"));
-        m_chkVisible[i]->setGeometry(280 + (i - 1) * 120, 22, 118, 18);
-        connect(m_chkVisible[i], &QCheckBox::clicked, this, [this, i](bool checked) {
-            if (checked)
-                m_stack.show(i);
-            else
-                m_stack.hide(i);
-            if (i == 1 && m_loader)
-                m_page->forgetTextPart();  // reload on showing again
-            SetOrder();
-            if (!checked)
-                imgFitScreen_Click();  // the others share the room the hidden window leaves
-            if (i == 1 && checked && m_loader && m_loader->loadedSura()) {
-                if (m_loader->textParts().HasTextParts())
-                    ShowArabicPageForVerse(m_currentVerse);
-                else
-                    m_loader->LoadGifFile(QString());
-                SetText();
-            }
-        });
+    Scheduler *scheduler = services.scheduler;
+    if (!scheduler)
+        scheduler = (m_ownScheduler = std::make_unique<QtScheduler>()).get();
+    SaveFileDialog *saveDialog = services.saveDialog;
+    if (!saveDialog)
+        saveDialog = (m_ownSaveDialog = std::make_unique<WidgetDialogs>(this)).get();
+    DocumentOpener *opener = services.opener;
+    if (!opener)
+        opener = (m_ownOpener = std::make_unique<DesktopOpener>()).get();
+    m_commands = new MainCommands(*this, *m_main,
+                                  {m_store, m_messages, *saveDialog, *opener, *scheduler}, {});
+}
+
+void frmMain::chkVisible_Click(int i) {
+    const bool checked = m_main->chkVisible[i]->checked();
+    if (checked)
+        m_stack.show(i);
+    else
+        m_stack.hide(i);
+    if (i == 1 && m_loader)
+        m_page->forgetTextPart();  // reload on showing again
+    SetOrder();
+    if (!checked)
+        imgFitScreen_Click();  // the others share the room the hidden window leaves
+    if (i == 1 && checked && m_loader && m_loader->loadedSura()) {
+        if (m_loader->textParts().HasTextParts())
+            ShowArabicPageForVerse(CurrentVerse());
+        else
+            m_loader->LoadGifFile(QString());
+        SetText();
     }
+}
 
-    for (int i = 0; i < 3; ++i) {
-        m_sliders[i] = new ucSlider(panel, m_sliderTip);
-        m_sliders[i]->setObjectName(QStringLiteral("ucSlider1_%1").arg(i));
-        m_sliders[i]->setBackColor(PanelColour);
-        m_sliders[i]->model().setOrientation(ucSliderModel::kHorizontal);
-        m_sliders[i]->setSliderImage(ucSliderPainter::skinThumb(true));
-        m_sliders[i]->setRailImage(ucSliderPainter::skinRail(true));
-        m_sliders[i]->model().setRailStyle(ucSliderPainter::kRailImageStyle);
-        connect(&m_sliders[i]->model(), &ucSliderModel::Change, this,
-                &frmMain::onVerseSliderChanged);
+void frmMain::toggleWindow(int window) {
+    cButton *check = m_main->chkVisible[window];
+    check->setChecked(!check->checked());
+    chkVisible_Click(window);
+}
+
+void frmMain::showAboutWindow() {
+    ShowTitleWindow(false);
+    m_showAbout();
+    ShowTitleWindow(true);
+}
+
+RecitationController &frmMain::controller() {
+    return m_commands->controller();
+}
+
+int frmMain::CurrentVerse() const {
+    return m_commands->controller().CurrentVerse();
+}
+
+bool frmMain::focusInTranslationView() const {
+    const QWidget *focus = QApplication::focusWidget();
+    for (const QtHtmlView *view : m_views) {
+        if (focus && (focus == view || view->isAncestorOf(focus)))
+            return true;
     }
-    m_verseCounter = new UserControl1(panel);
-    m_verseCounter->setObjectName(QStringLiteral("UserControl11"));
-    m_verseCounter->setBackColor(PanelColour);
-
-    m_cmdEqualizer = new QPushButton(QStringLiteral("Equalizer OFF"), panel);
-    m_cmdEqualizer->setObjectName(QStringLiteral("cmdEqualizer"));
-    m_cmdAbout = new QPushButton(QStringLiteral("&About"), panel);
-    m_cmdAbout->setObjectName(QStringLiteral("cmdAbout"));
-    connect(m_cmdAbout, &QPushButton::clicked, this, [this] {
-        ShowTitleWindow(false);
-        m_showAbout();
-        ShowTitleWindow(true);
-    });
+    return false;
 }
 
 void frmMain::buildArabicPanel() {
@@ -209,35 +222,38 @@ void frmMain::buildArabicPanel() {
         SetOrder();
     });
     makeSkinButton(panel, QStringLiteral("imgClose_1"), QStringLiteral("x"),
-                   [this] { m_chkVisible[1]->click(); });
+                   [this] { toggleWindow(1); });
 
     m_page = new ArabicPage(
         panel, m_messages,
-        {[this] { return selectedSuraNumber(); }, [this] { return m_currentVerse; }});
+        {[this] { return selectedSuraNumber(); }, [this] { return CurrentVerse(); }});
     // Keys reach the window first, so the page's own key presses are not passed on.
     connect(m_page, &ArabicPage::mouseDown, this, [this](int button) { pageMouseDown(button); });
 }
 
 void frmMain::connectSuraList() {
-    connect(m_cmbSura, &QComboBox::currentIndexChanged, this, [this] {
-        if (!m_loader)
-            return;
-        m_loader->selectionChanged();
-        applyPendingReference();
-        // The list reports the user's activation right after the change; until the next turn
-        // of the event loop, that activation has had its load.
-        m_suraJustChanged = true;
-        QMetaObject::invokeMethod(
-            this, [this] { m_suraJustChanged = false; }, Qt::QueuedConnection);
-    });
+    QComboBox *list = m_main->cmbSura;
+    connect(list, &QComboBox::currentIndexChanged, m_commands, &MainCommands::suraSelectionChanged);
     // Choosing the same entry again changes nothing in the list: it retries a failed load.
-    connect(m_cmbSura, &QComboBox::activated, this, [this](int index) {
+    connect(list, &QComboBox::activated, this, [this, list](int index) {
         if (std::exchange(m_suraJustChanged, false) || !m_loader || m_loader->LoadingSura() ||
-            m_loader->loadedSura() != 0 || index != m_cmbSura->currentIndex())
+            m_loader->loadedSura() != 0 || index != list->currentIndex())
             return;
         m_loader->selectionChanged();
         applyPendingReference();
     });
+}
+
+void frmMain::loadSelectedSura() {
+    if (!m_loader)
+        return;
+    m_loader->selectionChanged();
+    applyPendingReference();
+    // The list reports the user's activation right after the change; until the next turn of the
+    // event loop, that activation has had its load.
+    m_suraJustChanged = true;
+    QMetaObject::invokeMethod(
+        this, [this] { m_suraJustChanged = false; }, Qt::QueuedConnection);
 }
 
 void frmMain::buildTranslationPanel(int window) {
@@ -258,7 +274,7 @@ void frmMain::buildTranslationPanel(int window) {
                        SetOrder();
                    });
     makeSkinButton(panel, QStringLiteral("imgClose_%1").arg(window), QStringLiteral("x"),
-                   [this, window] { m_chkVisible[window]->click(); });
+                   [this, window] { toggleWindow(window); });
 
     auto *view = new QtHtmlView(panel);
     view->setObjectName(QLatin1String(ViewNames[window - 2]));
@@ -286,6 +302,7 @@ bool frmMain::Form_Load() {
     bindTranslationWindows(config);
     QCoreApplication::processEvents();
     createLoader(config);
+    controller().setOptions(m_settings.rangeMode);
 
     m_alwaysOnTop = m_settings.AlwaysOnTop;
     SetTopMost(m_alwaysOnTop);
@@ -303,15 +320,12 @@ bool frmMain::Form_Load() {
     if (m_settings.equalizer.EqEnabled) {
         m_fmod.EnableEqualizer();
         m_fmod.SetEqualizerValue();
-        m_cmdEqualizer->setText(QStringLiteral("Equalizer ON"));
+        m_main->cmdEqualizer->setCaption(QStringLiteral("Equalizer ON"));
     } else {
-        m_cmdEqualizer->setText(QStringLiteral("Equalizer OFF"));
+        m_main->cmdEqualizer->setCaption(QStringLiteral("Equalizer OFF"));
     }
-    if (m_settings.showAbout) {
-        ShowTitleWindow(false);
-        m_showAbout();
-        ShowTitleWindow(true);
-    }
+    if (m_settings.showAbout)
+        showAboutWindow();
     if (m_unloaded)
         return true;  // the session ended while the About window was up
     m_arabicTextDisabled = m_noArabicArgument;
@@ -361,7 +375,7 @@ void frmMain::showTitleAndHook() {
     m_fmod.SetVolume(m_volume);
     CheckMp3();
     m_clipboardHook = std::make_unique<ClipboardReferenceHook>(
-        m_clipboard, m_cmbSura->count(),
+        m_clipboard, m_main->cmbSura->count(),
         [this](const VerseReference &reference) { clipboardReference(reference); });
 }
 
@@ -447,11 +461,12 @@ void frmMain::Form_Unload() {
     }
     values.mainWidth = m_stack.width;
     values.windowWidth = width() * Twips;
-    values.sura = m_cmbSura->currentIndex();
-    values.rangeBegin = m_sliders[0]->model().Value();
-    values.rangeEnd = m_sliders[1]->model().Value();
-    values.currentPosition = m_sliders[2]->model().Value();
-    values.currentVerse = m_currentVerse;
+    const VerseRange &range = controller().range();
+    values.sura = m_main->cmbSura->currentIndex();
+    values.rangeBegin = range.RB;
+    values.rangeEnd = range.RE;
+    values.currentPosition = range.CV;
+    values.currentVerse = CurrentVerse();
     StoreShutdownValues(m_store, values);
 
     // The hook may be running the reference whose load brought this close: it stops here and
@@ -485,16 +500,16 @@ void frmMain::SetTopMost(bool onTop) {
 }
 
 void frmMain::CheckMp3() {
-    for (int i = 0; i < m_cmbSura->count(); ++i) {
-        m_cmbSura->setItemText(i, varnelo::CheckMp3(m_cmbSura->itemText(i),
-                                                    m_cmbSura->itemData(i).toInt(), m_mp3Folder));
-    }
+    QComboBox *list = m_main->cmbSura;
+    for (int i = 0; i < list->count(); ++i)
+        list->setItemText(
+            i, varnelo::CheckMp3(list->itemText(i), list->itemData(i).toInt(), m_mp3Folder));
 }
 
 void frmMain::AssignTrans(int window, const QString &name) {
     clsWBProperty &page = m_pages[window - 2];
     page.setTransName(name);
-    m_chkVisible[window]->setText(page.ButtonCaption);
+    m_main->chkVisible[window]->setCaption(page.ButtonCaption);
     m_captions[window]->setText(page.WindowCaption);
     m_captions[window]->adjustSize();
 }
@@ -509,7 +524,7 @@ void frmMain::SetOrder() {
             m_panels[i]->setVisible(m_stack.isShown(i));
             m_panels[i]->setGeometry(0, tops[i], m_stack.width, m_stack.heights[i]);
             if (i > 0)
-                m_chkVisible[i]->setChecked(m_stack.isShown(i));
+                m_main->chkVisible[i]->setChecked(m_stack.isShown(i));
         }
         resize(m_stack.width, stackHeight);
         const QRect area = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
@@ -552,13 +567,7 @@ void frmMain::SetRightBorder() {
             fit->move(right, 1);
         }
     }
-    const int sliderWidth = std::max(60, w - SliderRightMargin - 10);
-    const int sliderHeight = m_sliders[0]->sizeHint().height();
-    for (int i = 0; i < 3; ++i)
-        m_sliders[i]->setGeometry(10, 44 + i * sliderHeight, sliderWidth, sliderHeight);
-    m_verseCounter->setGeometry(10, 44 + 3 * sliderHeight, sliderWidth, 8);
-    m_cmdEqualizer->setGeometry(w - 250, 50, 115, 24);
-    m_cmdAbout->setGeometry(w - 130, 50, 115, 24);
+    m_main->layout(w);
     for (int i = 0; i < PanelStack::Count; ++i)
         layoutPanelContent(i);
 }
@@ -601,23 +610,8 @@ void frmMain::mouseReleaseEvent(QMouseEvent *event) {
     QWidget::mouseReleaseEvent(event);
 }
 
-void frmMain::keyPressEvent(QKeyEvent *event) {
-    Form_KeyDown(event->key(), event->modifiers());
-}
-
-void frmMain::Form_KeyDown(int keyCode, Qt::KeyboardModifiers) {
-    // Scrolling and the next verse for now; the other commands join them with the keyboard.
-    if (keyCode == Qt::Key_Up || keyCode == Qt::Key_Down) {
-        m_page->scrollKey(keyCode == Qt::Key_Up);
-    } else if (keyCode == Qt::Key_C && suraReady()) {
-        const int cv = m_sliders[2]->model().Value();
-        if (cv < m_sliders[2]->model().Max()) {
-            (void)m_sliders[2]->model().setValue(cv + 1);
-            m_currentVerse = cv + 1;
-            playVerses(m_currentVerse, m_currentVerse);
-            SetText();
-        }
-    }
+void frmMain::Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift) {
+    m_keyPreview->dispatch(keyCode, shift);
 }
 
 // ---- Sura loading ----------------------------------------------------------------------------
@@ -627,8 +621,7 @@ int frmMain::selectedSura() const {
 }
 
 int frmMain::selectedSuraNumber() const {
-    const int index = m_cmbSura->currentIndex();
-    return index < 0 ? 0 : m_cmbSura->itemData(index).toInt();
+    return m_commands->selectedSura();
 }
 
 void frmMain::processEvents() {
@@ -636,23 +629,9 @@ void frmMain::processEvents() {
 }
 
 void frmMain::setRangeSliders(int sura, int lastIndex) {
-    // Slider values outside the range are refused by the slider and skipped here, one by one.
-    m_settingSliders = true;
-    for (int i = 0; i < 2; ++i)
-        (void)m_sliders[i]->model().setMax(lastIndex);
-    (void)m_sliders[0]->model().setValue(0);
-    (void)m_sliders[1]->model().setValue(lastIndex);
-    for (ucSlider *slider : m_sliders)
+    for (ucSlider *slider : m_main->sliders)
         slider->model().setSura(quint8(sura));
-    showRangeTips(sura);
-    m_settingSliders = false;
-}
-
-void frmMain::showRangeTips(int sura) {
-    // Sura 9 has no opening formula, so its verse numbers are the indexes plus one.
-    const int shown = sura == 9 ? 1 : 0;
-    for (int i = 0; i < 2; ++i)
-        m_sliders[i]->setToolTip(QString::number(m_sliders[i]->model().Value() + shown));
+    controller().resetRange(lastIndex);
 }
 
 void frmMain::loadTranslations(int sura, const QString &member) {
@@ -668,13 +647,13 @@ void frmMain::loadTranslations(int sura, const QString &member) {
 }
 
 void frmMain::setCurrentSlider(int lastIndex) {
-    m_settingSliders = true;
-    (void)m_sliders[2]->model().setMax(m_sliders[1]->model().Max());
-    (void)m_sliders[2]->model().setValue(0);
-    m_verseCounter->setVerses(qint16(lastIndex));
-    m_sliders[1]->setProperty("RangeLengthOverride", QStringLiteral("0"));
-    m_settingSliders = false;
+    // The controller set all three sliders with the range; the counter shows the verses.
+    m_main->verseCounter->setVerses(qint16(lastIndex));
     m_page->forgetTextPart();
+}
+
+void frmMain::setCurrentVerse(int verseIndex) {
+    controller().setCurrentVerse(verseIndex);
 }
 
 bool frmMain::arabicPanelVisible() const {
@@ -695,56 +674,16 @@ void frmMain::openMp3(const QString &mp3Path) {
 void frmMain::SetText() {
     m_page->SetText();
     const QList<VerseTime> &times = m_loader->verseTimes();
-    const bool inSura = m_currentVerse >= 0 && m_currentVerse < times.size();
+    const int verse = CurrentVerse();
+    const bool inSura = verse >= 0 && verse < times.size();
     for (const int w : {2, 4, 3})
-        m_pages[w - 2].setDisplayText(inSura ? times[m_currentVerse].text(w) : QString());
+        m_pages[w - 2].setDisplayText(inSura ? times[verse].text(w) : QString());
 
-    m_sliders[2]->setToolTip(QString::number(m_page->DisplayedVerse()));
-}
-
-void frmMain::onVerseSliderChanged() {
-    if (m_settingSliders || !suraReady())
-        return;
-    // Moving the current-verse slider shows that verse; the range sliders keep their order.
-    const int cv = m_sliders[2]->model().Value();
-    if (cv != m_currentVerse && sender() == &m_sliders[2]->model()) {
-        m_currentVerse = cv;
-        SetText();
-    }
-    showRangeTips(selectedSuraNumber());
-}
-
-void frmMain::playVerses(int from, int to) {
-    const QList<VerseTime> &times = m_loader->verseTimes();
-    if (from < 0 || to < from || to >= times.size())
-        return;
-    m_fmod.Play(times[from].start, times[to].end);
+    m_main->sliders[2]->setToolTip(QString::number(m_page->DisplayedVerse()));
 }
 
 void frmMain::pageMouseDown(int button) {
-    if (!suraReady() || selectedSuraNumber() == 0)
-        return;
-    m_page->setHideWordMark(true);
-    const int cv = m_sliders[2]->model().Value();
-    const int re = m_sliders[1]->model().Value();
-    if (button == 1) {
-        playVerses(cv, isRangeMode() ? re : cv);
-        m_currentVerse = cv;
-    } else if (button == 2) {
-        if (!isRangeMode()) {
-            Form_KeyDown(Qt::Key_C, Qt::NoModifier);
-        } else if (cv < re) {
-            (void)m_sliders[2]->model().setValue(cv + 1);
-            playVerses(cv + 1, re);
-            m_currentVerse = cv + 1;
-        }
-    }
-    SetText();
-    m_page->setHideWordMark(false);
-}
-
-bool frmMain::suraReady() const {
-    return m_loader && !m_loader->LoadingSura() && m_loader->loadedSura() != 0;
+    controller().pageMouseDown(button);
 }
 
 void frmMain::clipboardReference(const VerseReference &reference) {
@@ -753,7 +692,7 @@ void frmMain::clipboardReference(const VerseReference &reference) {
     // The verses belong to the sura the reference names: they wait for its load, and a newer
     // reference replaces one still waiting.
     m_pendingReference = reference;
-    m_cmbSura->setCurrentIndex(reference.listPosition);
+    m_main->cmbSura->setCurrentIndex(reference.listPosition);
     applyPendingReference();
 }
 
@@ -766,25 +705,7 @@ void frmMain::applyPendingReference() {
 }
 
 void frmMain::CallSetTextAndRange(int first, int last) {
-    const int sura = selectedSuraNumber();
-    if (sura == 1 || sura == 9) {
-        first -= 1;
-        if (last != first)
-            last -= 1;
-    }
-    // A reference beyond the sura's last verse names nothing to recite.
-    const int max = m_sliders[2]->model().Max();
-    if (first < 0 || last < first || last > max)
-        return;
-    m_currentVerse = first;
-    m_settingSliders = true;
-    (void)m_sliders[0]->model().setValue(first);
-    (void)m_sliders[1]->model().setValue(last);
-    (void)m_sliders[2]->model().setValue(first);
-    m_settingSliders = false;
-    SetText();
-    m_fmod.SetVolume(m_volume);
-    pageMouseDown(1);
+    controller().CallSetTextAndRange(first, last);
 }
 
 }  // namespace varnelo

@@ -19,21 +19,23 @@
 #include "mainwindow/panelstack.h"
 #include "recitation/clsfmod.h"
 
-class QCheckBox;
-class QComboBox;
 class QLabel;
-class QPushButton;
 
 namespace varnelo {
 
 class AudioOutput;
 class Clipboard;
 class ClipboardReferenceHook;
+class DocumentOpener;
+class KeyPreview;
+class MainCommands;
+class MainPanel;
 class MessageBox;
 class QtHtmlView;
+class RecitationController;
+class SaveFileDialog;
+class Scheduler;
 class SettingsStore;
-class UserControl1;
-class ucSlider;
 class ucSliderTip;
 
 // The program's window: the stack of the main panel, the Arabic page and three translation
@@ -48,6 +50,10 @@ public:
         AudioOutput &audio;
         MessageBox &messages;
         Clipboard &clipboard;
+        // Left out: the desktop's own (Qt's timers, the desktop opener, a file dialog).
+        SaveFileDialog *saveDialog = nullptr;
+        DocumentOpener *opener = nullptr;
+        Scheduler *scheduler = nullptr;
     };
 
     // executableFolder and systemTemp are where the program and the system's temporary folder are.
@@ -79,10 +85,25 @@ public:
     // The page's mouse press: recites the current verse (left) or the next one (right); dropped
     // while no sura is loaded or a load runs.
     void pageMouseDown(int button);
+    // Shows or hides text window 1..4 as its check button says.
+    void chkVisible_Click(int window);
+    // Flips text window 1..4 as a click on its check button does.
+    void toggleWindow(int window);
+    // Loads the sura list's selection; a failed load is retried when chosen again.
+    void loadSelectedSura();
+    // The About window, inside the modal bracket.
+    void showAboutWindow();
+    // The modal bracket: releases always-on-top and hides the title window before a modal window
+    // (false), and undoes that after it (true).
+    void ShowTitleWindow(bool show);
+    void SetTopMost(bool onTop);
+    // The focus is in one of the translation windows.
+    bool focusInTranslationView() const;
     // The word under the page point (page pixels) gets the marker and its meaning.
     void pageMouseMove(int x, int y) { m_page->mouseMove(x, y); }
     // Scroll arrows of the Arabic page: up (true) or down, one step of 200 twips.
     void scrollArrow(bool up) { m_page->scrollArrow(up); }
+    // A key as the window's key preview takes it (Qt key code); for windows that pass keys on.
     void Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
 
     // Window layout.
@@ -98,12 +119,16 @@ public:
     bool ArabicTextDisabled() const { return m_arabicTextDisabled; }
     bool StartupDone() const { return m_startupDone; }
     bool AlwaysOnTop() const { return m_alwaysOnTop; }
-    int CurrentVerse() const { return m_currentVerse; }
+    int CurrentVerse() const;
     int DisplayedVerse() const { return m_page->DisplayedVerse(); }
     int volume() const { return m_volume; }
+    void setVolume(int volume) { m_volume = volume; }
     // Top of the Arabic page inside its viewport, in twips (0 or negative).
     int pageTop() const { return m_page->pageTop(); }
     const ArabicPage &arabicPage() const { return *m_page; }
+    ArabicPage &arabicPage() { return *m_page; }
+    RecitationController &controller();
+    const MainPanel &mainPanel() const { return *m_main; }
     const SuraLoader &loader() const { return *m_loader; }
     clsFMod &Fmod() { return m_fmod; }
     const clsWBProperty &page(int window) const { return m_pages[window - 2]; }
@@ -111,7 +136,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -129,11 +153,11 @@ private:
     void showArabicNotInstalled() override { m_page->showNotInstalled(); }
     void hideScrollAnimations() override { m_page->hideScrollAnimations(); }
     void setWordHelpVisible(bool visible) override;
-    void setCurrentVerse(int verseIndex) override { m_currentVerse = verseIndex; }
+    void setCurrentVerse(int verseIndex) override;
     void updateShadeCaption() override {}  // window-shade mode comes with the window commands
     void openMp3(const QString &mp3Path) override;
 
-    void buildMainPanel();
+    void buildMainPanel(const Services &services);
     void buildArabicPanel();
     void connectSuraList();
     void buildTranslationPanel(int window);
@@ -147,16 +171,7 @@ private:
     // The title window, volume, MP3 marks and the clipboard hook.
     void showTitleAndHook();
     void applyPresentation(const StartupSettings &settings);
-    void ShowTitleWindow(bool show);
-    void SetTopMost(bool onTop);
-    void onVerseSliderChanged();
-    // The range sliders' tips show verse numbers.
-    void showRangeTips(int sura);
-    void playVerses(int from, int to);
-    bool isRangeMode() const { return false; }  // range mode arrives with the controller
     int selectedSuraNumber() const;
-    // A sura is loaded and no load runs: the state recitation commands need.
-    bool suraReady() const;
     // The clipboard's verse reference: selects its sura and recites its verses once loaded.
     void clipboardReference(const VerseReference &reference);
     void applyPendingReference();
@@ -185,10 +200,8 @@ private:
     bool m_unloaded = false;
     bool m_layoutRestored = false;
     bool m_alwaysOnTop = false;
-    bool m_settingSliders = false;
     // The list's change has just loaded; the activation the list reports next needs no retry.
     bool m_suraJustChanged = false;
-    int m_currentVerse = 0;
     int m_volume = 500;
     // A clipboard reference that arrived while a sura loaded; applied when the load ends.
     std::optional<VerseReference> m_pendingReference;
@@ -197,13 +210,13 @@ private:
 
     std::array<QWidget *, PanelStack::Count> m_panels{};
     std::array<QLabel *, 6> m_captions{};
-    std::array<QCheckBox *, 5> m_chkVisible{};
-    std::array<ucSlider *, 3> m_sliders{};
     ucSliderTip *m_sliderTip = nullptr;
-    UserControl1 *m_verseCounter = nullptr;
-    QComboBox *m_cmbSura = nullptr;
-    QPushButton *m_cmdEqualizer = nullptr;
-    QPushButton *m_cmdAbout = nullptr;
+    MainPanel *m_main = nullptr;
+    std::unique_ptr<Scheduler> m_ownScheduler;
+    std::unique_ptr<SaveFileDialog> m_ownSaveDialog;
+    std::unique_ptr<DocumentOpener> m_ownOpener;
+    MainCommands *m_commands = nullptr;
+    KeyPreview *m_keyPreview = nullptr;
     ArabicPage *m_page = nullptr;
     std::array<QtHtmlView *, 3> m_views{};
     QPointer<frmTitle> m_title;

@@ -1,5 +1,6 @@
 #include "mainwindow/keypreview.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>

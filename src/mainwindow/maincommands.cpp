@@ -43,8 +43,7 @@ void MainCommands::connectPanel() {
     MainPanel &p = m_panel;
     connect(p.cmdPlay, &PictureButton::clicked, this, [this] { m_controller.cmdPlay_Click(); });
     // The pause button is the P key.
-    connect(p.cmdPause, &PictureButton::clicked, this,
-            [this] { Form_KeyDown(*this, 'P', 0); });
+    connect(p.cmdPause, &PictureButton::clicked, this, [this] { Form_KeyDown(*this, 'P', 0); });
     connect(p.cmdStop, &PictureButton::clicked, this, [this] { m_controller.cmdStop_Click(); });
     connect(p.cmdNext, &PictureButton::clicked, this, [this] { m_controller.cmdNext_Click(); });
     connect(p.cmdPrev, &PictureButton::clicked, this, [this] { m_controller.cmdPrev_Click(); });
@@ -180,8 +179,8 @@ bool MainCommands::verseMode() const {
 void MainCommands::openRangeModeSetup() {
     RangeModeOptions options = m_controller.options();
     m_window.ShowTitleWindow(false);
-    const bool changed = frmRangeModeSetup::edit(&m_window, m_services.store,
-                                                 m_services.messages, options);
+    const bool changed =
+        frmRangeModeSetup::edit(&m_window, m_services.store, m_services.messages, options);
     m_window.ShowTitleWindow(true);
     if (changed)
         m_controller.setOptions(options);
@@ -206,14 +205,12 @@ void MainCommands::showVerseDialog(const QString &caption, bool setBegin, bool s
     if (!m_verseDialog) {
         m_verseDialog = new frmQuickVerseSelect(
             m_services.messages,
-            [this](int verse, bool begin, bool end) { m_controller.CallSetText(verse, begin, end); },
+            [this](int verse, bool begin, bool end) {
+                m_controller.CallSetText(verse, begin, end);
+            },
             &m_window);
     }
-    m_verseDialog->setWindowTitle(caption);
-    m_verseDialog->SetBeginFlag = setBegin;
-    m_verseDialog->SetEndFlag = setEnd;
-    m_verseDialog->DialogVerseCount = VerseCounts(sura);
-    m_verseDialog->setSura(sura);
+    m_verseDialog->prepare(caption, sura, VerseCounts[sura], setBegin, setEnd);
     m_window.ShowTitleWindow(false);
     m_verseDialog->exec();
     m_window.ShowTitleWindow(true);
@@ -237,8 +234,8 @@ void MainCommands::RestoreLastPosition() {
                                          QStringLiteral("CurPos")};
     const std::array<int, 3> defaults = {0, range.Max, 0};
     for (int i = 0; i < 3; ++i) {
-        const int value = reader.value(main, keys[i], QString::number(defaults[i]), toInteger,
-                                       defaults[i]);
+        const int value =
+            reader.value(main, keys[i], QString::number(defaults[i]), toInteger, defaults[i]);
         (void)m_controller.setSlider(i, value);
     }
     const int verse =
@@ -263,7 +260,7 @@ void MainCommands::selectMode(bool rangeMode) {
 }
 
 void MainCommands::toggleWindow(int window) {
-    m_window.chkVisible_Click(window, !m_panel.chkVisible[window]->checked());
+    m_window.toggleWindow(window);
 }
 
 void MainCommands::closeMainWindow() {
@@ -354,8 +351,9 @@ void MainCommands::cmdIndex_Click() {
     if (QFileInfo(index).isFile() && m_services.opener.openFile(index))
         return;
     m_window.SetTopMost(false);
-    m_services.messages.information(QStringLiteral("Quran Index not found"),
-                                    QStringLiteral("Riruv Iveva Zuror for Varnelo is not installed"));
+    m_services.messages.information(
+        QStringLiteral("Quran Index not found"),
+        QStringLiteral("Riruv Iveva Zuror for Varnelo is not installed"));
     m_window.SetTopMost(m_window.AlwaysOnTop());
 }
 

@@ -108,7 +108,7 @@ private:
     RecitationController m_controller;
     QPointer<frmQuickSuraSelect> m_suraDialog;
     QPointer<frmQuickVerseSelect> m_verseDialog;
-    bool m_showingRange = false;  // the sliders follow the controller; their events are no drags
+    bool m_showingRange = false;   // the sliders follow the controller; their events are no drags
     bool m_selectingSura = false;  // the controller selects: no user selection
 };
 

@@ -71,11 +71,11 @@ MainPanel::MainPanel(QWidget *panel, ucSliderTip *sliderTip) : QObject(panel), m
     verseCounter->setObjectName(QStringLiteral("UserControl11"));
     verseCounter->setBackColor(PanelColour);
 
-    cmdPrev = makeTransport("cmdPrev", TransportArt::Previous);
-    cmdPlay = makeTransport("cmdPlay", TransportArt::Play);
-    cmdPause = makeTransport("cmdPause", TransportArt::Pause);
-    cmdStop = makeTransport("cmdStop", TransportArt::Stop);
-    cmdNext = makeTransport("cmdNext", TransportArt::Next);
+    cmdPrev = makeTransport("cmdPrev", TransportArt::Glyph::Prev);
+    cmdPlay = makeTransport("cmdPlay", TransportArt::Glyph::Play);
+    cmdPause = makeTransport("cmdPause", TransportArt::Glyph::Pause);
+    cmdStop = makeTransport("cmdStop", TransportArt::Glyph::Stop);
+    cmdNext = makeTransport("cmdNext", TransportArt::Glyph::Next);
     cmdPrev->setToolTip(QStringLiteral("Previous Sura"));
     cmdPause->setToolTip(QStringLiteral("Pause"));
     cmdStop->setToolTip(QStringLiteral("Stop"));
@@ -112,10 +112,9 @@ cButton *MainPanel::makeButton(const char *name, const QString &text) {
     return button;
 }
 
-PictureButton *MainPanel::makeTransport(const char *name, int glyph) {
-    const auto kind = TransportArt::Glyph(glyph);
-    auto *button = new PictureButton(TransportArt::picture(kind, false),
-                                     TransportArt::picture(kind, true), m_panel);
+PictureButton *MainPanel::makeTransport(const char *name, TransportArt::Glyph glyph) {
+    auto *button = new PictureButton(TransportArt::pixmap(glyph, false),
+                                     TransportArt::pixmap(glyph, true), m_panel);
     button->setObjectName(QLatin1String(name));
     return button;
 }
@@ -148,10 +147,14 @@ void MainPanel::layout(int width) {
     }
     lblStatus->setGeometry(x + 8, TransportTop + 3, std::max(0, width - SliderRightMargin - x), 18);
 
-    const std::array<cButton *, 8> commands = {cmdRangeMoveBackward, cmdRangeMoveForward,
-                                               cmdRangeModeSetup,    cmdRangeToMP3,
-                                               cmdIndex,             cmdEqualizer,
-                                               cmdAbout,             nullptr};
+    const std::array<cButton *, 8> commands = {cmdRangeMoveBackward,
+                                               cmdRangeMoveForward,
+                                               cmdRangeModeSetup,
+                                               cmdRangeToMP3,
+                                               cmdIndex,
+                                               cmdEqualizer,
+                                               cmdAbout,
+                                               nullptr};
     for (int i = 0; i < int(commands.size()); ++i) {
         if (!commands[i])
             continue;

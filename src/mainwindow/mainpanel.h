@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "controls/transportart.h"
+
 class QComboBox;
 class QLabel;
 class QRadioButton;
@@ -54,7 +56,7 @@ public:
 
 private:
     cButton *makeButton(const char *name, const QString &caption);
-    PictureButton *makeTransport(const char *name, int glyph);
+    PictureButton *makeTransport(const char *name, TransportArt::Glyph glyph);
 
     QWidget *m_panel;
 };

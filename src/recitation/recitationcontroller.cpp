@@ -88,6 +88,8 @@ void RecitationController::resetRange(int lastIndex) {
     const int max = std::max(lastIndex, 0);
     m_range = VerseRange{0, max, 0, max, QStringLiteral("0")};
     m_view.showRange(m_range);
+    m_view.setSliderTip(kBeginSlider, tipText(m_range.RB));
+    m_view.setSliderTip(kEndSlider, tipText(m_range.RE));
     m_currentVerse = 0;
     // The load closed the sound: a held pause would turn the next Play into a silent resume.
     m_paused = false;

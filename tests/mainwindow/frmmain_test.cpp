@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QMap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,6 +21,7 @@
 #include "../recitation/mp3fixture.h"
 #include "../recitation/scripteddialogs.h"
 #include "controls/animatedgifctl.h"
+#include "controls/cbutton.h"
 #include "controls/ucslider.h"
 #include "controls/usercontrol1.h"
 #include "data/suracatalogue.h"
@@ -139,6 +140,10 @@ protected:
         return *m_window;
     }
     bool load() { return window().Form_Load(); }
+    // Verse mode: a click or C recites one verse.
+    void selectVerseMode() {
+        QTest::mouseClick(get<QRadioButton>("optVerseAdvance_1"), Qt::LeftButton);
+    }
     // A new window on the same store, as at the next start.
     void restart() {
         m_window.reset();
@@ -220,7 +225,7 @@ TEST_F(frmMainTest, FirstStartWipesOldSettingsFitsTheScreenAndShowsAbout) {
     EXPECT_TRUE(window().StartupDone());
     for (int w = 2; w <= 4; ++w) {
         EXPECT_EQ(get<QLabel>(QString("Label1_%1").arg(w))->text(), Translations[w - 2][2]);
-        EXPECT_EQ(get<QCheckBox>(QString("chkVisible_%1").arg(w))->text(), Translations[w - 2][1]);
+        EXPECT_EQ(get<cButton>(QString("chkVisible_%1").arg(w))->caption(), Translations[w - 2][1]);
     }
 }
 
@@ -243,7 +248,7 @@ TEST_F(frmMainTest, SecondStartRestoresWhatTheFirstRunStored) {
     EXPECT_EQ(window().volume(), 700);
     EXPECT_EQ(window().page(4).TransName(), "Alpha");
     EXPECT_EQ(get<QLabel>("Label1_4")->text(), "Alpha window");
-    EXPECT_EQ(get<QCheckBox>("chkVisible_4")->text(), "Al");
+    EXPECT_EQ(get<cButton>("chkVisible_4")->caption(), "Al");
     EXPECT_EQ(window().pos(), QPoint(100, 50));
     EXPECT_EQ(window().panelStack().tags, first.tags);
     EXPECT_FALSE(get<QWidget>("Picture1_3")->isVisible());
@@ -442,14 +447,14 @@ TEST_F(frmMainTest, ClosingStoresEveryValueOnce) {
 
 TEST_F(frmMainTest, AHiddenArabicWindowLoadsThePageOfTheCurrentVerseWhenShown) {
     ASSERT_TRUE(load());
-    auto *shown = get<QCheckBox>("chkVisible_1");
-    shown->click();
+    auto *shown = get<cButton>("chkVisible_1");
+    QTest::mouseClick(shown, Qt::LeftButton);
     EXPECT_FALSE(window().panelStack().isShown(1));
     select(2);
     ASSERT_FALSE(slider(2).setValue(textPartsOf(2)[0].last + 2).has_value());
     EXPECT_TRUE(page()->strGifFileName().isEmpty());
 
-    shown->click();
+    QTest::mouseClick(shown, Qt::LeftButton);
     EXPECT_TRUE(get<QWidget>("Picture1_1")->isVisible());
     EXPECT_EQ(page()->NumberofFrames(), 3);
     EXPECT_EQ(page()->CurrentFrame(), 1);
@@ -472,6 +477,7 @@ TEST_F(frmMainTest, PageClicksReciteAndTheWordMarkerFollowsTheCurrentVerse) {
     VARNELO_SKIP_WITHOUT_LAME();
     ASSERT_TRUE(installMp3());
     ASSERT_TRUE(load());
+    selectVerseMode();
     window().pageMouseDown(1);  // no sura yet
     EXPECT_EQ(m_audio.startCount(), 0);
     select(2);
