@@ -84,6 +84,7 @@ frmMain::frmMain(Services services, const QString &executableFolder, const QStri
     setWindowTitle(QStringLiteral("Varnelo 4.0  Beta 1"));
     setMouseTracking(true);
     m_sliderTip = new ucSliderTip(this);
+    m_stack.heights[0] = MainPanel::kHeight;
     for (int i = 0; i < PanelStack::Count; ++i) {
         m_panels[i] = new SkinPanel(this);
         m_panels[i]->setObjectName(QStringLiteral("Picture1_%1").arg(i));

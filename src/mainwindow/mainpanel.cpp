@@ -31,7 +31,8 @@ constexpr int SliderLeft = 10 + LabelWidth + 4;
 constexpr int SliderRightMargin = 260;
 constexpr int CommandWidth = 118;
 constexpr int CommandHeight = 22;
-constexpr int TransportTop = 112;
+constexpr int SliderTop = 46;
+constexpr int TransportTop = 138;
 
 }  // namespace
 
@@ -125,14 +126,14 @@ void MainPanel::layout(int width) {
         chkVisible[i]->setGeometry(280 + (i - 1) * 118, 21, 114, 20);
 
     const int sliderWidth = std::max(60, width - SliderRightMargin - SliderLeft);
-    const int rowHeight = std::max(18, sliders[0]->sizeHint().height());
+    const int rowHeight = std::max(20, sliders[0]->sizeHint().height());
     const std::array<cButton *, 3> labels = {cmdRangeBegin, cmdRangeEnd, cmdCurrentVerse};
     for (int i = 0; i < 3; ++i) {
-        const int top = 46 + i * rowHeight;
+        const int top = SliderTop + i * rowHeight;
         labels[i]->setGeometry(10, top + (rowHeight - 18) / 2, LabelWidth, 18);
         sliders[i]->setGeometry(SliderLeft, top, sliderWidth, rowHeight);
     }
-    verseCounter->setGeometry(SliderLeft, 46 + 3 * rowHeight, sliderWidth, 8);
+    verseCounter->setGeometry(SliderLeft, SliderTop + 3 * rowHeight, sliderWidth, 8);
 
     int x = 10;
     for (PictureButton *button : {cmdPrev, cmdPlay, cmdPause, cmdStop, cmdNext}) {
@@ -160,7 +161,7 @@ void MainPanel::layout(int width) {
             continue;
         const int column = i % 2;
         const int row = i / 2;
-        commands[i]->setGeometry(width - 250 + column * (CommandWidth + 4), 46 + row * 24,
+        commands[i]->setGeometry(width - 250 + column * (CommandWidth + 4), SliderTop + row * 24,
                                  CommandWidth, CommandHeight);
     }
 }

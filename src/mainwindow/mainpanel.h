@@ -26,6 +26,9 @@ class MainPanel : public QObject {
     Q_OBJECT
 
 public:
+    // Height of the main panel, in pixels.
+    static constexpr int kHeight = 166;
+
     MainPanel(QWidget *panel, ucSliderTip *sliderTip);
 
     // Places every control for a panel of the given width (pixels).

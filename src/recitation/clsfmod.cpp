@@ -275,8 +275,16 @@ void clsFMod::seekTo(qint32 ms) {
 
 void clsFMod::updateSectionEnd() {
     // Without an end the stream's own end stops the section: its length may still be an estimate.
-    const qint64 end = m_endPosition > 0 ? m_stream.msToSample(m_endPosition - kPositionLead)
-                                         : std::numeric_limits<qint64>::max();
+    // The section ends on the first sample at or after its end, so the stream time reaches the
+    // end exactly and watches at the end fire.
+    qint64 end = std::numeric_limits<qint64>::max();
+    if (m_endPosition > 0) {
+        const qint64 ms = m_endPosition - kPositionLead;
+        end = m_stream.msToSample(ms);
+        if (m_stream.sampleToMs(end) < ms) {
+            ++end;
+        }
+    }
     m_source->setEndSample(std::max<qint64>(end, 0));
 }
 

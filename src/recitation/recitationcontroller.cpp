@@ -749,6 +749,10 @@ void RecitationController::arm() {
     if (const VerseTime *end = verseTime(m_range.RE)) {
         watch(end->end);
     }
+    // A recitation file shorter than its timings ends the range at its own end.
+    if (m_fmod.StreamLength() > 0) {
+        watch(m_fmod.StreamLength());
+    }
     if (m_safetyId == 0) {
         // Scheduled only while the sound runs; the last one comes after the sound stopped.
         m_safetyId = m_scheduler.after(kSafetyTickMs, [this] {

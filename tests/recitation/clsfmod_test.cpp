@@ -211,6 +211,18 @@ TEST_F(ClsFModTest, PositionWatchesFireOnceWhenTheReportedPositionGetsThere) {
     EXPECT_EQ(fired.size(), 2u);
 }
 
+TEST_F(ClsFModTest, ASectionEndingBetweenSamplesIsReachedAndWatchedToTheMillisecond) {
+    // 8801 ms falls between two samples at 44.1 kHz: the section still ends at exactly that
+    // stream time, so a watch at its end fires and the position reports the end, without polling.
+    std::vector<qint32> fired;
+    m_fmod.watchPosition(9001, [&](qint32 pos) { fired.push_back(pos); });
+    m_fmod.Play(5000, 9001);
+    m_output.advance(5000);
+    EXPECT_FALSE(m_fmod.isPlaying());
+    EXPECT_EQ(fired, std::vector<qint32>{9001});
+    EXPECT_EQ(positionOf(m_fmod), 9001);
+}
+
 TEST_F(ClsFModTest, ByteOffsetOfTheFramePlaying) {
     Mp3Stream reference;
     ASSERT_TRUE(reference.open(m_bursts));

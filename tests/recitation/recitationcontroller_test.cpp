@@ -448,6 +448,19 @@ TEST_F(RecitationControllerTest, NextSuraKeepsTheRangeLengthWhereItFits) {
     m_controller.cmdStop_Click();
 }
 
+TEST_F(RecitationControllerTest, ARecitationFileShorterThanItsTimingsEndsTheRangeAtItsEnd) {
+    // Sura 109's timings run to 35 s in a 30 s file: the range ends where the sound does.
+    m_view.list[1] = {109, 70, 500, 50};
+    select(1);
+    ASSERT_TRUE(m_controller.setSlider(0, 58));
+    m_controller.cmdPlay_Click();
+    // The range ends inside the sura, without a next range: the follower stops at once.
+    run(kFileSeconds * 1000 - kLead - 58 * 500 + 5);
+    EXPECT_FALSE(m_controller.following());
+    EXPECT_EQ(m_controller.CurrentVerse(), 60);
+    EXPECT_EQ(m_view.selectedSura(), 109);
+}
+
 TEST_F(RecitationControllerTest, AtTheSuraEndTheOptionsRestartStopOrEndAtTheLastSura) {
     // Sura 114: recitation ends there, nothing is selected after it.
     select(6);
