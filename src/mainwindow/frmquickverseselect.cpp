@@ -1,7 +1,5 @@
 #include "mainwindow/frmquickverseselect.h"
 
-#include <QVBoxLayout>
-
 #include "mainwindow/quickselectbox.h"
 
 namespace varnelo {
@@ -11,16 +9,11 @@ frmQuickVerseSelect::frmQuickVerseSelect(
     std::function<void(int verse, bool setBeginFlag, bool setEndFlag)> callSetText, QWidget *parent)
     : QDialog(parent),
       m_rules(messages, {[this] { hide(); }, std::move(callSetText)}),
-      m_txtSuraNo(new QuickSelectBox(
-          [this](QChar key, const QString &text) { return m_rules.KeyPress(key, text); }, this)) {
+      m_txtSuraNo(QuickSelectBox::fill(
+          this, tr("Move to Verse"),
+          [this](QChar key, const QString &text) { return m_rules.KeyPress(key, text); },
+          [this](const QString &text) { m_rules.Change(text); })) {
     setObjectName(QStringLiteral("frmQuickVerseSelect"));
-    setWindowTitle(tr("Move to Verse"));
-    setModal(true);
-    m_txtSuraNo->setObjectName(QStringLiteral("txtSuraNo"));
-    connect(m_txtSuraNo, &QLineEdit::textChanged, this,
-            [this](const QString &text) { m_rules.Change(text); });
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_txtSuraNo);
 }
 
 void frmQuickVerseSelect::prepare(const QString &caption, int sura, int verseCount,
@@ -33,8 +26,7 @@ void frmQuickVerseSelect::prepare(const QString &caption, int sura, int verseCou
 }
 
 void frmQuickVerseSelect::showEvent(QShowEvent *event) {
-    m_txtSuraNo->clear();
-    m_txtSuraNo->setFocus();
+    m_txtSuraNo->restart();
     QDialog::showEvent(event);
 }
 

@@ -1,6 +1,8 @@
 #include "mainwindow/quickselectbox.h"
 
+#include <QDialog>
 #include <QKeyEvent>
+#include <QVBoxLayout>
 
 #include "mainwindow/quicksuraselect.h"
 
@@ -31,6 +33,23 @@ QChar keyCharacter(const QKeyEvent *event) {
 
 QuickSelectBox::QuickSelectBox(KeyPress keyPress, QWidget *parent)
     : QLineEdit(parent), m_keyPress(std::move(keyPress)) {}
+
+QuickSelectBox *QuickSelectBox::fill(QDialog *dialog, const QString &title, KeyPress keyPress,
+                                     std::function<void(const QString &)> changed) {
+    dialog->setWindowTitle(title);
+    dialog->setModal(true);
+    auto *box = new QuickSelectBox(std::move(keyPress), dialog);
+    box->setObjectName(QStringLiteral("txtSuraNo"));
+    connect(box, &QLineEdit::textChanged, dialog, std::move(changed));
+    auto *layout = new QVBoxLayout(dialog);
+    layout->addWidget(box);
+    return box;
+}
+
+void QuickSelectBox::restart() {
+    clear();
+    setFocus();
+}
 
 void QuickSelectBox::keyPressEvent(QKeyEvent *event) {
     const QChar key = keyCharacter(event);

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class QDialog;
 class QKeyEvent;
 
 namespace varnelo {
@@ -19,6 +20,13 @@ public:
     using KeyPress = std::function<bool(QChar key, const QString &text)>;
 
     QuickSelectBox(KeyPress keyPress, QWidget *parent = nullptr);
+
+    // The box "txtSuraNo" of a quick selection dialog: it fills the dialog, made modal under title,
+    // and every change of its text goes to changed.
+    static QuickSelectBox *fill(QDialog *dialog, const QString &title, KeyPress keyPress,
+                                std::function<void(const QString &)> changed);
+    // Empty and focused, as each showing of the dialog starts.
+    void restart();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
