@@ -12,6 +12,7 @@
 #include <cmath>
 #include <vector>
 
+#include "../testapplication.h"
 #include "mp3fixture.h"
 #include "platform/qtaudiooutput.h"
 #include "recitation/clsfmod.h"
@@ -41,10 +42,7 @@ TEST(QtAudioOutput, PlaysTheToneAtItsLevelIntoASoundServerThroughAStall) {
         GTEST_SKIP() << "parec (pulseaudio-utils) is not installed: nothing can record the sink";
     }
 
-    int argc = 1;
-    char name[] = "test_platform_sound";
-    char *argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
+    TestCoreApplication app;
     QAudioDevice nullSink;
     for (const QAudioDevice &device : QMediaDevices::audioOutputs()) {
         if (device.id() == "varnelo_null") {

@@ -5,10 +5,12 @@
 
 #include <vector>
 
+#include "../testapplication.h"
 #include "platform/fakescheduler.h"
 #include "platform/qtscheduler.h"
 
 using namespace varnelo;
+using varnelo::test::TestCoreApplication;
 
 TEST(FakeScheduler, RunsWhatFallsDueInTimeOrderAndCallbacksMayReschedule) {
     FakeScheduler scheduler;
@@ -48,10 +50,7 @@ TEST(FakeScheduler, RunsWhatFallsDueInTimeOrderAndCallbacksMayReschedule) {
 }
 
 TEST(QtScheduler, FiresOnTheEventLoopInTimeOrderAndCancels) {
-    int argc = 1;
-    char name[] = "test_platform";
-    char *argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
+    TestCoreApplication app;
     QtScheduler scheduler;
     std::vector<int> ran;
     scheduler.after(40, [&] { ran.push_back(2); });

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QThread>
 
+#include "../testapplication.h"
 #include "mp3fixture.h"
 #include "platform/fakeaudiooutput.h"
 #include "recitation/clsfmod.h"
@@ -312,10 +313,7 @@ TEST(ClsFMod, WithoutASoundDeviceItSaysSoOnceAndCarriesOn) {
 // second without handling events, as a GUI thread does behind a slow dialog or disk.
 TEST(ClsFModAudioThread, AStalledEngineThreadLosesNoSampleAndKeepsPositionsExact) {
     VARNELO_SKIP_WITHOUT_LAME();
-    int argc = 1;
-    char name[] = "test_recitation_audio";
-    char *argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
+    TestCoreApplication app;
     Mp3Maker maker;
     const QString path = maker.make("tone", tone(kRate, 2, 4 * kRate, 1000, 0.25), {"-b", "192"});
     FakeAudioOutput output(true, FakeAudioOutput::Mode::Paced);
@@ -329,7 +327,7 @@ TEST(ClsFModAudioThread, AStalledEngineThreadLosesNoSampleAndKeepsPositionsExact
 
     std::vector<std::pair<qint32, bool>> fired;  // position, on the engine's thread
     fmod.watchPosition(1800, [&](qint32 pos) {
-        fired.push_back({pos, QThread::currentThread() == app.thread()});
+        fired.push_back({pos, QThread::currentThread() == QCoreApplication::instance()->thread()});
     });
     const qint64 base = qint64(kRate);  // 1000 ms
     const auto reported = [&](qint64 played) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "../testapplication.h"
 #include "mp3fixture.h"
 #include "platform/fakeaudiooutput.h"
 #include "platform/fakescheduler.h"
@@ -749,10 +750,7 @@ TEST_F(RecitationControllerTest, CommandsDuringASuraLoadAreDropped) {
 // current verse follows the sound verse by verse to the range end.
 TEST(RecitationControllerRealTime, CurrentVerseFollowsTheSound) {
     VARNELO_SKIP_WITHOUT_LAME();
-    int argc = 1;
-    char name[] = "test_recitation_controller";
-    char *argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
+    TestCoreApplication app;
     Mp3Maker maker;
     const QString path = maker.make("sura", tone(kRate, 2, 4 * kRate, 440, 0.2), {"-b", "128"});
     FakeAudioOutput output(true, FakeAudioOutput::Mode::Paced);
