@@ -389,6 +389,12 @@ TEST_F(MainCommandsTest, PlayTipFollowsTheModeAndVerseModePlaysOneVerse) {
     click("cmdPlay");
     EXPECT_EQ(window().Fmod().EndPosition(), verseEnd(5));
     EXPECT_FALSE(controller().following());
+    EXPECT_TRUE(status().contains("Verse 5")) << status().toStdString();
+    // The verse plays out: the status line no longer says it is reciting.
+    m_audio.advance(300);
+    runEventsFor(20);
+    EXPECT_FALSE(window().Fmod().isPlaying());
+    EXPECT_FALSE(status().contains("Verse")) << status().toStdString();
 
     // C and Z step inside the range, wrapping at its ends.
     ASSERT_FALSE(slider(2).setValue(9).has_value());

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QLabel>
 
 #include <vector>
 
@@ -66,6 +67,8 @@ TEST_F(RecitationWindowTest, XInRangeModeStepsTheVersesAsTheirEndsArePlayed) {
         runEventsFor(10);
     EXPECT_FALSE(window().controller().following());
     EXPECT_EQ(window().CurrentVerse(), 5);
+    const QString status = get<QLabel>("lblStatus")->text();
+    EXPECT_FALSE(status.contains("Verse") || status.contains("Repetition")) << status.toStdString();
 
     // Play put the current verse on the range begin; the sound then moved it on, one verse at
     // each end as heard: the engine's position runs ahead of the sound by its lead.
