@@ -438,6 +438,19 @@ TEST_F(MainCommandsTest, LRestoresTheStoredPosition) {
     press(pageWidget(), Qt::Key_L);
     EXPECT_EQ(slider(0).Value(), 4);
     EXPECT_EQ(slider(1).Value(), 9);
+
+    // The last exit had no sura selected: the recitation keeps its sura and its keys.
+    m_store.save("Main", "Sura", "-1");
+    m_store.save("Main", "RB", "0");
+    m_store.save("Main", "RE", "0");
+    click("cmdPlay");
+    press(pageWidget(), Qt::Key_L);
+    EXPECT_EQ(list()->currentIndex(), 1);
+    EXPECT_EQ(slider(0).Value(), 4);
+    EXPECT_EQ(slider(1).Value(), 9);
+    EXPECT_TRUE(window().Fmod().isPlaying());
+    press(pageWidget(), Qt::Key_P);
+    EXPECT_TRUE(m_audio.isPaused());
 }
 
 // ---- Range to MP3 and the index ----------------------------------------------------------------
