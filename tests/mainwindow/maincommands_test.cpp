@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -220,6 +221,30 @@ TEST_F(MainCommandsTest, ClosedSuraListKeepsItsSuraOnArrowsAndDigits) {
     press(list(), Qt::Key_0);
     EXPECT_EQ(list()->currentIndex(), 1);
     EXPECT_EQ(window().loader().loadedSura(), 2);
+}
+
+TEST_F(MainCommandsTest, OpenSuraListMovesOnArrowsButDigitsStillOnlySetTheRange) {
+    VARNELO_SKIP_WITHOUT_LAME();
+    start();
+    setRange(10, 40);
+    list()->showPopup();
+    QAbstractItemView *entries = list()->view();
+    ASSERT_TRUE(entries->isVisible());
+    const int starts = m_audio.startCount();
+    QTest::keyClick(entries, Qt::Key_3);
+    EXPECT_EQ(entries->currentIndex().row(), 1);  // no jump to sura 3
+    EXPECT_EQ(range().RE, 12);
+    EXPECT_EQ(m_audio.startCount(), starts + 1);
+
+    // Arrows move in the open list, and the page stays.
+    const int top = window().pageTop();
+    QTest::keyClick(entries, Qt::Key_Down);
+    EXPECT_EQ(entries->currentIndex().row(), 2);
+    EXPECT_EQ(window().pageTop(), top);
+    QTest::keyClick(entries, Qt::Key_Up);
+    QTest::keyClick(entries, Qt::Key_Return);
+    EXPECT_FALSE(entries->isVisible());
+    EXPECT_EQ(list()->currentIndex(), 1);
 }
 
 TEST_F(MainCommandsTest, WithNoSuraOnlyRangeSetupSuraDialogAndRestoreAct) {
