@@ -29,20 +29,16 @@ using namespace varnelo::test;
 
 namespace {
 
-// An opener that records what it was asked to open and opens nothing.
+// An opener that records the files it was asked to open and opens nothing.
 class RecordingOpener : public DocumentOpener {
 public:
     bool openFile(const QString &path) override {
         files.append(path);
         return true;
     }
-    bool openAddress(const QString &address) override {
-        addresses.append(address);
-        return true;
-    }
+    bool openAddress(const QString &) override { return false; }
 
     QStringList files;
-    QStringList addresses;
 };
 
 // The shown and active window over the shared program folder, with 002.mp3 installed and a page
@@ -64,12 +60,16 @@ protected:
             select(sura);
         ASSERT_EQ(window().loader().loadedSura(), sura);
     }
+    // The window goes before the fakes it was handed.
+    void TearDown() override { m_window.reset(); }
+
     // Runs answer on the next modal window to open, once it is up.
-    void onModal(std::function<void(QWidget *)> answer) {
-        QTimer::singleShot(0, [this, answer] {
+    void onModal(std::function<void(QWidget *)> answer, int tries = 50) {
+        QTimer::singleShot(0, [this, answer, tries] {
             QWidget *modal = QApplication::activeModalWidget();
             if (!modal) {
-                onModal(answer);  // not up yet
+                if (tries > 0)
+                    onModal(answer, tries - 1);  // not up yet
                 return;
             }
             m_modals.append(modal->objectName());
