@@ -63,27 +63,30 @@ protected:
     // The window goes before the fakes it was handed.
     void TearDown() override { m_window.reset(); }
 
-    // Runs answer on the next modal window to open, once it is up.
-    void onModal(std::function<void(QWidget *)> answer, int tries = 50) {
-        QTimer::singleShot(0, [this, answer, tries] {
+    // Runs answer on the next modal window to open (of that name, when given), once it is up.
+    void onModal(std::function<void(QWidget *)> answer, const QString &name = {}, int tries = 50) {
+        QTimer::singleShot(0, [this, answer, name, tries] {
             QWidget *modal = QApplication::activeModalWidget();
-            if (!modal) {
+            if (!modal || (!name.isEmpty() && modal->objectName() != name)) {
                 if (tries > 0)
-                    onModal(answer, tries - 1);  // not up yet
+                    onModal(answer, name, tries - 1);  // not up yet
                 return;
             }
             m_modals.append(modal->objectName());
             answer(modal);
         });
     }
-    // Types text and Enter into the quick dialog's number box.
-    void answerNumber(const QString &text) {
-        onModal([text](QWidget *dialog) {
-            auto *box = dialog->findChild<QLineEdit *>("txtSuraNo");
-            ASSERT_NE(box, nullptr);
-            QTest::keyClicks(box, text);
-            QTest::keyClick(box, Qt::Key_Return);
-        });
+    // Types text into the quick dialog's number box, then Enter unless the text ends the entry.
+    void answerNumber(const QString &text, const QString &name = {}, bool enter = true) {
+        onModal(
+            [text, enter](QWidget *dialog) {
+                auto *box = dialog->findChild<QLineEdit *>("txtSuraNo");
+                ASSERT_NE(box, nullptr);
+                QTest::keyClicks(box, text);
+                if (enter)
+                    QTest::keyClick(box, Qt::Key_Return);
+            },
+            name);
     }
     void cancelModal() {
         onModal([](QWidget *dialog) { static_cast<QDialog *>(dialog)->reject(); });
@@ -598,5 +601,14 @@ TEST_F(MainCommandsTest, QuickDialogsSetTheRangeEndsAndMoveToAVerse) {
     EXPECT_EQ(window().loader().loadedSura(), 36);
     EXPECT_EQ(m_modals, (QStringList{"frmQuickVerseSelect", "frmQuickVerseSelect",
                                      "frmQuickVerseSelect", "frmQuickSuraSelect"}));
+
+    // "v" after the sura number goes on to the verse dialog of the sura just loaded.
+    answerNumber("2v", "frmQuickSuraSelect", false);
+    answerNumber("7", "frmQuickVerseSelect");
+    press(pageWidget(), Qt::Key_S);
+    EXPECT_EQ(list()->currentIndex(), 1);
+    EXPECT_EQ(window().CurrentVerse(), 7);
+    EXPECT_EQ(range().CV, 7);
+    EXPECT_EQ(m_modals.mid(4), (QStringList{"frmQuickSuraSelect", "frmQuickVerseSelect"}));
     EXPECT_TRUE(m_messages.shown.isEmpty()) << m_messages.shown.join('|').toStdString();
 }
