@@ -377,6 +377,30 @@ TEST_F(MainCommandsTest, AltWTogglesTheThirdTranslationOnly) {
     EXPECT_TRUE(get<cButton>("chkVisible_4")->checked());
 }
 
+TEST_F(MainCommandsTest, PageKeysChangeTheSuraAndAltF4ClosesTheProgram) {
+    VARNELO_SKIP_WITHOUT_LAME();
+    start(1);
+    press(view(2), Qt::Key_PageDown);
+    EXPECT_EQ(list()->currentIndex(), 1);
+    EXPECT_EQ(window().loader().loadedSura(), 2);
+    EXPECT_EQ(m_audio.startCount(), 1);
+    press(list(), Qt::Key_PageUp);
+    EXPECT_EQ(list()->currentIndex(), 0);
+    press(list(), Qt::Key_PageUp);
+    EXPECT_EQ(list()->currentIndex(), 0);
+    press(list(), Qt::Key_PageDown);
+    ASSERT_EQ(list()->currentIndex(), 1);
+
+    setRange(3, 9);
+    press(pageWidget(), Qt::Key_F4, Qt::AltModifier);
+    EXPECT_EQ(m_ended, 1);
+    EXPECT_FALSE(window().isVisible());
+    EXPECT_FALSE(window().Fmod().isPlaying());
+    EXPECT_EQ(m_store.get("Main", "Sura", ""), "1");
+    EXPECT_EQ(m_store.get("Main", "RB", ""), "3");
+    EXPECT_EQ(m_store.get("Main", "RE", ""), "9");
+}
+
 // ---- Transport buttons and the status line ----------------------------------------------------
 
 TEST_F(MainCommandsTest, TransportButtonsPlayPauseStopAndChangeTheSura) {
