@@ -38,17 +38,23 @@ bool KeyPreview::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
         return false;
     auto *widget = static_cast<QWidget *>(watched);
+    auto *key = static_cast<QKeyEvent *>(event);
+    // The sura list's open drop-down, a window of its own, handles its own keys; digits only set
+    // the range there too, and never jump in the list.
+    const QAbstractItemView *entries = m_suraList.view();
+    if (entries && entries->isVisible() && (widget == entries || entries->isAncestorOf(widget))) {
+        const int code = virtualKey(key->key(), key->modifiers());
+        if (code < '0' || code > '9')
+            return false;
+        dispatch(key->key(), key->modifiers());
+        return true;
+    }
     // One delivery per key: to the focused control, or to the window when nothing has the focus.
     // The same event travelling up to the parents is not dispatched again.
     if (widget->window() != &m_window)
         return false;
     if (widget != QApplication::focusWidget() && widget != &m_window)
         return false;
-    // The sura list's open drop-down handles its own keys.
-    if (m_suraList.view() && m_suraList.view()->isVisible() &&
-        m_suraList.view()->isAncestorOf(widget))
-        return false;
-    auto *key = static_cast<QKeyEvent *>(event);
     const bool acted = dispatch(key->key(), key->modifiers());
     if (acted || m_keyless.contains(widget))
         return true;

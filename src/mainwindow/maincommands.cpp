@@ -225,7 +225,11 @@ void MainCommands::RestoreLastPosition() {
     const QString main = QStringLiteral("Main");
     // Each value is applied on its own: one that does not fit leaves that slider as it was.
     const int sura = reader.value(main, QStringLiteral("Sura"), QStringLiteral("0"), toInteger, 0);
-    if (sura >= -1 && sura < m_panel.cmbSura->count())
+    // The last exit had no sura: there is no position to restore, and clearing the list would
+    // leave the current sura sounding with no key able to pause it.
+    if (sura == -1)
+        return;
+    if (sura >= 0 && sura < m_panel.cmbSura->count())
         m_panel.cmbSura->setCurrentIndex(sura);
     if (suraListIndex() < 0 || suraLoading())
         return;

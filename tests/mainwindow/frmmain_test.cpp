@@ -2,24 +2,15 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
-#include <QMap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <map>
-#include <memory>
-#include <stdexcept>
 
-#include "../controls/giftestfiles.h"
-#include "../data/archivefixture.h"
-#include "../recitation/mp3fixture.h"
-#include "../recitation/scripteddialogs.h"
 #include "controls/animatedgifctl.h"
 #include "controls/cbutton.h"
 #include "controls/ucslider.h"
@@ -27,179 +18,15 @@
 #include "data/suracatalogue.h"
 #include "display/qthtmlview.h"
 #include "mainwindow/frmmain.h"
-#include "platform/clipboard.h"
-#include "platform/fakeaudiooutput.h"
-#include "platform/memorysettingsstore.h"
+#include "mainwindowfixture.h"
 
 using namespace varnelo;
 using namespace varnelo::test;
 
 namespace {
 
-// The three translations of the program folder: archive name, button and window caption.
-const std::array<std::array<const char *, 3>, 3> Translations = {{
-    {"alpha", "Al", "Alpha window"},
-    {"beta", "Be", "Beta window"},
-    {"gamma", "Ga", "Gamma window"},
-}};
-
-// Words of the pages of suras 2-77: one of verse 0 and one of verse 1, in page pixels.
-const WordRecord FirstWord{0, 2, 2, 20, 10, " first "};
-const WordRecord SecondWord{1, 22, 2, 40, 10, "second"};
-
-// Verse index k of every sura is recited from 10k to 10k + 5 ms.
-qint32 verseEnd(int index) {
-    return index * 10 + 5;
-}
-
-QByteArray wordBytes(const WordRecord &w) {
-    const QByteArray meaning = w.meaning.toLatin1();
-    return QByteArray(1, char(w.verse)) + littleEndian<qint16>({w.left, w.top, w.right, w.bottom}) +
-           littleEndian<quint16>({quint16(meaning.size())}) + meaning;
-}
-
-// A program folder: config.ini, three translations, per-sura data of suras 1, 2, 9, 36, 67 with
-// page images (part i of a sura has 3 + i frames), and collaborators for the window.
-class frmMainTest : public testing::Test {
-protected:
-    void SetUp() override {
-        writeFile("config.ini", "[Main]\nText1=Alpha\nText2=BETA.dat\nText3=gamma\nMP3Path=" +
-                                    dataPath("mp3/").toUtf8() + "\n");
-        ASSERT_TRUE(QDir().mkpath(dataPath("mp3")));
-        QMap<QString, QList<Member>> archives;
-        for (const auto &[name, button, caption] : Translations) {
-            archives[QString("data/tdata/%1.dat").arg(name)] = {
-                {"config.ini", QByteArray("[Main]\nButtonCaption=") + button +
-                                   "\nWindowCaption=" + caption + "\n"},
-                {"bismi.txt", QByteArray("bismi ") + name}};
-        }
-        for (int sura : {1, 2, 9, 36, 67})
-            addSura(archives, sura);
-        for (auto it = archives.cbegin(); it != archives.cend(); ++it)
-            ASSERT_TRUE(writeArchive(dataPath(it.key()), it.value()));
-    }
-
-    void addSura(QMap<QString, QList<Member>> &archives, int sura) {
-        constexpr auto Store = ArchiveWriter::Packing::Store;
-        const QString stem = SuraFileNumber(sura);
-        const int n = verseCountOf(sura);
-        QByteArray times, text;
-        for (int k = 0; k < n; ++k) {
-            times += littleEndian<qint32>({k * 10, verseEnd(k)});
-            text += QByteArray("v") + QByteArray::number(k + 1) + "\r\n";
-        }
-        archives["data/pos.dat"].append({stem + ".pos", times, Store});
-        for (const auto &translation : Translations)
-            archives[QString("data/tdata/%1.dat").arg(translation[0])].append(
-                {stem + ".txt", text});
-        if (sura >= 2 && sura <= 77) {
-            archives["data/hgt.dat"].append({stem + ".hgt", QByteArray(2 * n, 0), Store});
-            archives["data/wm.dat"].append(
-                {stem + ".qwf", wordBytes(FirstWord) + wordBytes(SecondWord)});
-        }
-        QList<TextPart> parts = textPartsOf(sura);
-        if (parts.isEmpty())
-            parts = {TextPart{}};
-        const QString pages =
-            sura >= 2 && sura <= 66 ? QString("data/%1.dat").arg(stem) : QString("data/a.dat");
-        for (int i = 0; i < parts.size(); ++i) {
-            QList<TestFrame> frames;
-            for (int f = 0; f < 3 + i; ++f)
-                frames.append(patternFrame(0, 0, 48, 16, 2, f));
-            archives[pages].append(
-                {stem + parts[i].letter + ".vxf",
-                 writeTestGif(48, 16, {qRgb(0, 0, 0), qRgb(255, 255, 255)}, frames)});
-        }
-    }
-
-    QString dataPath(const QString &relative) const { return m_dir.filePath(relative); }
-    void writeFile(const QString &relative, const QByteArray &bytes) {
-        QFile file(dataPath(relative));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-    // 002.mp3, three seconds long, so that verses of sura 2 can play.
-    bool installMp3() {
-        Mp3Maker maker;
-        const QString made = maker.make("002", tone(44100, 2, 3 * 44100, 440, 0.2), {});
-        return !made.isEmpty() && QFile::copy(made, dataPath("mp3/002.mp3"));
-    }
-
-    frmMain &window() {
-        if (!m_window) {
-            m_window = std::make_unique<frmMain>(
-                frmMain::Services{m_store, m_audio, m_messages, m_clipboard}, m_dir.path(),
-                m_temp.path());
-            m_window->setAboutShower([this] {
-                ++m_aboutShown;
-                if (m_duringAbout)
-                    m_duringAbout();
-            });
-            m_window->setProcessEnder([this] { ++m_ended; });
-        }
-        return *m_window;
-    }
-    bool load() { return window().Form_Load(); }
-    // Verse mode: a click or C recites one verse.
-    void selectVerseMode() {
-        QTest::mouseClick(get<QRadioButton>("optVerseAdvance_1"), Qt::LeftButton);
-    }
-    // A new window on the same store, as at the next start.
-    void restart() {
-        m_window.reset();
-        m_aboutShown = m_ended = 0;
-    }
-
-    template <typename T>
-    T *get(const QString &name) {
-        T *child = window().findChild<T *>(name);
-        if (!child)
-            throw std::runtime_error("no " + name.toStdString());
-        return child;
-    }
-    QComboBox *list() { return get<QComboBox>("cmbSura"); }
-    ucSliderModel &slider(int i) { return get<ucSlider>(QString("ucSlider1_%1").arg(i))->model(); }
-    QString sliderTip(int i) { return get<ucSlider>(QString("ucSlider1_%1").arg(i))->toolTip(); }
-    AnimatedGifCtl *page() { return get<AnimatedGifCtl>("AnimatedGifCtl1"); }
-    QtHtmlView *view(int window) {
-        const char *names[] = {"wbTamsen", "wbDabrel", "wbVerrin"};
-        return get<QtHtmlView>(names[window - 2]);
-    }
-    QPlainTextEdit *notInstalled() { return get<QPlainTextEdit>("txtNotInstalled"); }
-    void select(int sura) { list()->setCurrentIndex(sura - 1); }
-    // The user picks the entry from the open list, as with the mouse.
-    void choose(int sura) {
-        list()->showPopup();
-        QAbstractItemView *entries = list()->view();
-        const QRect entry = entries->visualRect(entries->model()->index(sura - 1, 0));
-        QTest::mouseClick(entries->viewport(), Qt::LeftButton, {}, entry.center());
-    }
-    // Runs action when the window next lets events run after sura's times are in, which only a
-    // load of sura does.
-    void whileLoading(int sura, std::function<void()> action, int tries = 20) {
-        QMetaObject::invokeMethod(
-            &window(),
-            [this, sura, action, tries] {
-                if (window().loader().SuraFileNumber() == SuraFileNumber(sura))
-                    action();
-                else if (tries > 0)
-                    whileLoading(sura, action, tries - 1);
-            },
-            Qt::QueuedConnection);
-    }
-    int lastIndexOf(int sura) const { return verseCountOf(sura) - 1; }
-
-    QTemporaryDir m_dir;
-    QTemporaryDir m_temp;
-    MemorySettingsStore m_store;
-    FakeAudioOutput m_audio;
-    ScriptedDialogs m_messages;
-    FakeClipboard m_clipboard;
-    int m_aboutShown = 0;
-    int m_ended = 0;
-    std::function<void()> m_duringAbout;
-    std::unique_ptr<frmMain> m_window;
-};
+// The window over the program folder of the shared fixture.
+class frmMainTest : public MainWindowFixture {};
 
 }  // namespace
 
