@@ -144,7 +144,10 @@ bool GifAnimation::render(int frame, QRgb back) {
         clearCanvas(back);
 
     // Only the part of the frame on the canvas is drawn; the rest is cut off as a blit would.
-    Placed placed{image, m_gif->visibleArea(frame), {}, false};
+    // The file may place a frame anywhere on a screen of 65535 pixels.
+    const GifFrame &f = m_gif->frames.at(frame);
+    Placed placed{
+        image, QRect(f.left, f.top, f.width, f.height).intersected(m_canvas.rect()), {}, false};
     if (placed.area.isEmpty()) {
         readAhead(frame + 1);  // the canvas is as blank as it was
         return true;

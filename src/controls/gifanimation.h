@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QRect>
 #include <QString>
 
 #include "controls/gifstructure.h"

@@ -238,12 +238,6 @@ int GifStructure::canvasHeight() const {
     return height;
 }
 
-QRect GifStructure::visibleArea(int frame) const {
-    const GifFrame &f = frames.at(frame);
-    return QRect(f.left, f.top, f.width, f.height)
-        .intersected(QRect(0, 0, canvasWidth(), canvasHeight()));
-}
-
 std::array<quint32, 256> GifStructure::colourTable(int frame) const {
     std::array<quint32, 256> colours{};
     const GifFrame &f = frames.at(frame);

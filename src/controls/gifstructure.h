@@ -5,7 +5,6 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QRect>
 #include <QString>
 
 namespace varnelo {
@@ -50,9 +49,6 @@ struct GifStructure {
     // rounded up to a multiple of 32.
     int canvasWidth() const;
     int canvasHeight() const;
-    // The part of the canvas the frame covers: its rectangle clipped to the canvas, empty when
-    // it lies wholly outside (a frame may be placed anywhere on a 65535-pixel screen).
-    QRect visibleArea(int frame) const;
 
     // The 256 colours (0xRRGGBB) the frame's pixel indexes stand for: its local table or the
     // global table as the file image now holds them, black past the table's end.

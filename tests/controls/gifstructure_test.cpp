@@ -116,23 +116,3 @@ TEST(GifStructure, DamagedInputNeverReadsPastTheEnd) {
         }
     }
 }
-
-TEST(GifStructure, VisibleAreaIsTheFramesPartOfTheCanvas) {
-    // 32 x 32 screen: frames at (1, 2) of 3 x 4, then ones reaching past the right and bottom
-    // edges and one wholly outside.
-    const auto frameAt = [](int left, int top, int width, int height) {
-        QByteArray d = hex("2c");
-        for (int v : {left, top, width, height})
-            d += char(v & 0xFF) + QByteArray(1, char(v >> 8));
-        return d + '\0' + hex("02 01 44 00");
-    };
-    const QByteArray file = screen(32, 32, 0) + frameAt(1, 2, 3, 4) + frameAt(30, 31, 10, 10) +
-                            frameAt(64, 0, 32, 32) + frameAt(0, 32, 8, 8) + "\x3b";
-    const auto gif = parseGif(file, 0, true).gif;
-    ASSERT_TRUE(gif);
-    ASSERT_EQ(gif->frames.size(), 4);
-    EXPECT_EQ(gif->visibleArea(0), QRect(1, 2, 3, 4));
-    EXPECT_EQ(gif->visibleArea(1), QRect(30, 31, 2, 1));
-    EXPECT_TRUE(gif->visibleArea(2).isEmpty());
-    EXPECT_TRUE(gif->visibleArea(3).isEmpty());
-}
