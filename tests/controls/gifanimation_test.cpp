@@ -110,8 +110,10 @@ TEST(GifAnimation, TruncatedFileDrawsTheFramesBeforeTheDamage) {
         }
         GifAnimation random;
         if (!random.load(garbage, 0, true, kBack)) {
+            const QSize canvas = random.canvas().size();
             for (int frame = 0; frame < random.frameCount(); ++frame)
                 random.render(frame, kBack);
+            EXPECT_EQ(random.canvas().size(), canvas) << length;
         }
     }
     for (qsizetype length = 0; length <= gif.size(); length += 1 + length / 64) {
@@ -167,6 +169,24 @@ TEST(GifAnimation, FramesReachingPastTheCanvasAreClippedToIt) {
              patternFrame(40, 3, 8, 8, 4, 5), patternFrame(7, 9, 32, 32, 4, 6)});
         expectSameAsReference(odd, {0, 1, 2, 3, 4, 5, 1});
     }
+    // Frames of every size at offsets in and past the canvas, some keyed or clearing first.
+    quint32 state = 11;
+    const auto next = [&state](int below) {
+        state = state * 1103515245u + 12345u;
+        return int((state >> 16) % quint32(below));
+    };
+    QList<TestFrame> scattered;
+    for (int i = 0; i < 24; ++i) {
+        TestFrame frame = patternFrame(next(70), next(70), 1 + next(40), 1 + next(40), 4, i);
+        frame.transparent = next(3) == 0 ? next(4) : -1;
+        frame.disposal = next(5) == 0 ? 2 : 0;
+        scattered.append(frame);
+    }
+    QList<int> order;
+    for (int i = 0; i < scattered.size(); ++i)
+        order.append(i);
+    expectSameAsReference(writeTestGif(32, 32, withBack, scattered), order);
+
     // The same past a canvas that holds more than 256 colours.
     TestFrame many = patternFrame(0, 0, 40, 20, 200, 1);
     many.localTable = colours(200, 3);
