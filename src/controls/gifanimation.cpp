@@ -140,80 +140,95 @@ bool GifAnimation::render(int frame, QRgb back) {
     const QImage image = picture(frame);
     if (image.isNull())
         return false;
-    const GifFrame &f = m_gif->frames.at(frame);
-    if (f.disposal == 2)
+    if (m_gif->frames.at(frame).disposal == 2)
         clearCanvas(back);
 
+    // Only the part of the frame on the canvas is drawn; the rest is cut off as a blit would.
+    // The file may place a frame anywhere on a screen of 65535 pixels.
+    const GifFrame &f = m_gif->frames.at(frame);
+    Placed placed{
+        image, QRect(f.left, f.top, f.width, f.height).intersected(m_canvas.rect()), {}, false};
+    if (placed.area.isEmpty()) {
+        readAhead(frame + 1);  // the canvas is as blank as it was
+        return true;
+    }
+    const std::optional<quint32> key = m_gif->keyColour(frame);
     const QList<QRgb> colourList = image.colorTable();
     const QRgb *colours = colourList.constData();
-    const std::optional<quint32> key = m_gif->keyColour(frame);
-    bool keyed[256];
-    bool anyKeyed = false;
     for (int i = 0; i < 256; ++i) {
-        keyed[i] = key && (colours[i] & 0xFFFFFF) == *key;
-        anyKeyed = anyKeyed || keyed[i];
+        placed.keyed[i] = key && (colours[i] & 0xFFFFFF) == *key;
+        placed.anyKeyed = placed.anyKeyed || placed.keyed[i];
     }
-    const int width = std::min<int>(f.width, m_canvas.width() - f.left);
-    const int height = std::min<int>(f.height, m_canvas.height() - f.top);
-
     if (m_canvas.format() == QImage::Format_Indexed8) {
-        QList<QRgb> opaque = colourList;
-        for (QRgb &c : opaque)
-            c = qRgb(qRed(c), qGreen(c), qBlue(c));
-        if (m_canvasBlank)
-            adoptTable(opaque);
-        const QList<QRgb> table = m_canvas.colorTable();
-        if (table.size() >= opaque.size() &&
-            std::equal(opaque.begin(), opaque.end(), table.begin())) {
-            // The canvas shares the frame's table: rows copy as they are, the key left out.
-            const int keyIndex = onlyKeyedIndex(keyed, int(opaque.size()));
-            if (!anyKeyed || keyIndex >= 0) {
-                for (int y = 0; y < height; ++y) {
-                    uchar *to = m_canvas.scanLine(f.top + y) + f.left;
-                    const uchar *from = image.constScanLine(y);
-                    if (!anyKeyed) {
-                        std::memcpy(to, from, width);
-                    } else {
-                        for (int x = 0; x < width; ++x)
-                            to[x] = from[x] == keyIndex ? to[x] : from[x];
-                    }
-                }
-                return drawn(frame);
-            }
-        }
-        // The frame's whole table usually fits; only when it does not are the colours the
-        // frame really uses counted.
-        bool used[256];
-        for (int i = 0; i < 256; ++i)
-            used[i] = !keyed[i] && i < opaque.size();
-        uchar indexes[256] = {};
-        bool fits = canvasIndexes(opaque, used, indexes);
-        if (!fits) {
-            bool seen[256] = {};
-            for (int y = 0; y < height; ++y) {
-                const uchar *from = image.constScanLine(y);
-                for (int x = 0; x < width; ++x)
-                    seen[from[x]] = true;
-            }
-            for (int i = 0; i < 256; ++i)
-                used[i] = used[i] && seen[i];
-            fits = canvasIndexes(opaque, used, indexes);
-        }
-        if (fits) {
-            for (int y = 0; y < height; ++y)
-                copyRow(image.constScanLine(y), m_canvas.scanLine(f.top + y) + f.left, width,
-                        indexes, anyKeyed ? keyed : nullptr);
+        if (drawIndexed(placed))
             return drawn(frame);
-        }
         m_canvas.convertTo(QImage::Format_RGB32);  // more than 256 colours from here on
     }
     // A verse step draws a whole page frame: keep the per-pixel work to one table look-up.
-    for (int y = 0; y < height; ++y) {
+    const QRect &a = placed.area;
+    for (int y = 0; y < a.height(); ++y) {
         copyRow(image.constScanLine(y),
-                reinterpret_cast<QRgb *>(m_canvas.scanLine(f.top + y)) + f.left, width, colours,
-                anyKeyed ? keyed : nullptr);
+                reinterpret_cast<QRgb *>(m_canvas.scanLine(a.y() + y)) + a.x(), a.width(), colours,
+                placed.anyKeyed ? placed.keyed : nullptr);
     }
     return drawn(frame);
+}
+
+bool GifAnimation::drawIndexed(const Placed &placed) {
+    QList<QRgb> opaque = placed.image.colorTable();
+    for (QRgb &c : opaque)
+        c = qRgb(qRed(c), qGreen(c), qBlue(c));
+    if (m_canvasBlank)
+        adoptTable(opaque);
+    const QList<QRgb> table = m_canvas.colorTable();
+    if (table.size() >= opaque.size() && std::equal(opaque.begin(), opaque.end(), table.begin()) &&
+        drawSharedTable(placed, onlyKeyedIndex(placed.keyed, int(opaque.size())))) {
+        return true;
+    }
+    // The frame's whole table usually fits; only when it does not are the colours the frame
+    // really uses counted.
+    const QRect &a = placed.area;
+    bool used[256];
+    for (int i = 0; i < 256; ++i)
+        used[i] = !placed.keyed[i] && i < opaque.size();
+    uchar indexes[256] = {};
+    bool fits = canvasIndexes(opaque, used, indexes);
+    if (!fits) {
+        bool seen[256] = {};
+        for (int y = 0; y < a.height(); ++y) {
+            const uchar *from = placed.image.constScanLine(y);
+            for (int x = 0; x < a.width(); ++x)
+                seen[from[x]] = true;
+        }
+        for (int i = 0; i < 256; ++i)
+            used[i] = used[i] && seen[i];
+        fits = canvasIndexes(opaque, used, indexes);
+    }
+    if (!fits)
+        return false;
+    for (int y = 0; y < a.height(); ++y)
+        copyRow(placed.image.constScanLine(y), m_canvas.scanLine(a.y() + y) + a.x(), a.width(),
+                indexes, placed.anyKeyed ? placed.keyed : nullptr);
+    return true;
+}
+
+bool GifAnimation::drawSharedTable(const Placed &placed, int keyIndex) {
+    // The canvas shares the frame's table: rows copy as they are, the key left out. Several
+    // keyed indexes go the mapped way.
+    if (placed.anyKeyed && keyIndex < 0)
+        return false;
+    const QRect &a = placed.area;
+    for (int y = 0; y < a.height(); ++y) {
+        uchar *to = m_canvas.scanLine(a.y() + y) + a.x();
+        const uchar *from = placed.image.constScanLine(y);
+        if (!placed.anyKeyed) {
+            std::memcpy(to, from, size_t(a.width()));
+        } else {
+            for (int x = 0; x < a.width(); ++x)
+                to[x] = from[x] == keyIndex ? to[x] : from[x];
+        }
+    }
+    return true;
 }
 
 bool GifAnimation::drawn(int frame) {

@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QRect>
 #include <QString>
 
 #include "controls/gifstructure.h"
@@ -64,6 +65,19 @@ private:
         QImage picture;
     };
 
+    // A decoded frame and the part of the canvas it covers, with the indexes of its key colour.
+    struct Placed {
+        const QImage &image;
+        QRect area;
+        bool keyed[256];
+        bool anyKeyed;
+    };
+
+    // Draws onto the 8-bit canvas; false, with nothing drawn, when the colours do not fit.
+    bool drawIndexed(const Placed &placed);
+    // Copies rows unchanged onto a canvas sharing the frame's table; false when the key colour
+    // takes more than the one index keyIndex.
+    bool drawSharedTable(const Placed &placed, int keyIndex);
     QImage picture(int frame);
     QImage decode(int frame) const;
     void readAhead(int frame);

@@ -104,96 +104,120 @@ quint8 gifColourComponent(qint64 colour, int component) {
     return quint8(colour >> (8 * (component - 1)));
 }
 
-GifParseResult parseGif(QByteArray data, qint64 foreColour, bool changeTransparentColour) {
-    if (data.size() < 4 || !data.startsWith("GIF8"))
-        return {std::nullopt, QString::fromLatin1(kNotAGifText)};
-    GifStructure gif;
-    Bytes bytes(data);
+namespace {
+
+// The logical screen descriptor and the global table, black in its first two entries made the
+// fore colour in data; returns where the blocks after them begin.
+qint64 readScreen(GifStructure &gif, QByteArray &data, qint64 foreColour) {
+    const Bytes bytes(data);
     gif.screenWidth = bytes.u16(6);
     gif.screenHeight = bytes.u16(8);
     gif.screenPacked = bytes.at(10);
     gif.backgroundIndex = bytes.at(11);
     gif.aspect = bytes.at(12);
     gif.globalTable = gif.screenPacked & 0x80;
-    qint64 pos = 13;
-    if (gif.globalTable) {
-        for (qint64 entry = 13; entry <= 16; entry += 3) {
-            if (bytes.at(entry) == 0 && bytes.at(entry + 1) == 0 && bytes.at(entry + 2) == 0) {
-                for (int c = 0; c < 3; ++c)
-                    setByte(data, entry + c, gifColourComponent(foreColour, c + 1));
-            }
+    if (!gif.globalTable)
+        return 13;
+    for (qint64 entry = 13; entry <= 16; entry += 3) {
+        if (bytes.at(entry) == 0 && bytes.at(entry + 1) == 0 && bytes.at(entry + 2) == 0) {
+            for (int c = 0; c < 3; ++c)
+                setByte(data, entry + c, gifColourComponent(foreColour, c + 1));
         }
-        gif.globalTableCopy = bytes.slice(13, tableLength(gif.screenPacked));
-        pos += gif.globalTableCopy.size();
     }
+    gif.globalTableCopy = bytes.slice(13, tableLength(gif.screenPacked));
+    return 13 + gif.globalTableCopy.size();
+}
 
-    const qint64 size = bytes.size();
-    while (pos < size) {
+// Steps over the blocks before the frame's image descriptor, taking its graphic control into
+// frame; true with pos at the descriptor, false when the trailer or the file's end comes first.
+bool findImageDescriptor(const Bytes &bytes, qint64 &pos, GifFrame &frame) {
+    while (pos < bytes.size()) {
+        const quint8 block = bytes.at(pos);
+        const quint8 label = bytes.at(pos + 1);
+        if (block == 0x2C)
+            return true;
+        if (block == 0x3B)
+            return false;
+        if (block == 0x21 && (label == 0xFF || label == 0xFE || label == 0x01)) {
+            pos = bytes.subBlocksEnd(pos + 2) + 1;
+        } else if (block == 0x21 && label == 0xF9) {
+            const quint8 packed = bytes.at(pos + 3);
+            frame.delay = bytes.u16(pos + 4);
+            frame.transparentIndex = bytes.at(pos + 6);
+            frame.disposal = (packed >> 2) & 7;
+            frame.userInput = packed & 2;
+            frame.transparent = packed & 1;
+            pos += 7;
+        } else {
+            ++pos;
+        }
+    }
+    return false;
+}
+
+// The image descriptor at pos, its local table and the extent of its image data.
+void readImage(const Bytes &bytes, qint64 pos, GifFrame &frame) {
+    frame.descriptorOffset = pos;
+    frame.left = bytes.u16(pos + 1);
+    frame.top = bytes.u16(pos + 3);
+    frame.width = bytes.u16(pos + 5);
+    frame.height = bytes.u16(pos + 7);
+    const quint8 packed = bytes.at(pos + 9);
+    frame.localTable = packed & 0x80;
+    frame.interlaced = packed & 0x40;
+    frame.sorted = packed & 0x20;
+    frame.localSizeField = packed & 7;
+    pos += 10;
+    if (frame.localTable) {
+        frame.localTableOffset = pos;
+        frame.palette = bytes.slice(pos, tableLength(frame.localSizeField));
+        pos += frame.palette.size();
+    }
+    frame.lzwMinCodeSize = bytes.at(pos);
+    frame.endOffset = bytes.subBlocksEnd(pos + 1);
+}
+
+// Gives the frame's transparent index a colour no other entry of its table has, in the frame's
+// palette, the table copy and the file image.
+void makeTransparentUnique(GifStructure &gif, QByteArray &data, GifFrame &frame) {
+    if (!frame.transparent || (!frame.localTable && !gif.globalTable))
+        return;
+    QByteArray &table = frame.localTable ? frame.palette : gif.globalTableCopy;
+    const auto colour = uniqueTransparentColour(table, frame.transparentIndex);
+    if (!colour)
+        return;
+    setTableEntry(table, frame.transparentIndex, *colour);
+    if (!frame.localTable)
+        setTableEntry(frame.palette, frame.transparentIndex, *colour);
+    const qint64 at =
+        (frame.localTable ? frame.localTableOffset : 13) + 3 * qint64(frame.transparentIndex);
+    setByte(data, at, quint8(*colour >> 16));
+    setByte(data, at + 1, quint8(*colour >> 8));
+    setByte(data, at + 2, quint8(*colour));
+}
+
+}  // namespace
+
+GifParseResult parseGif(QByteArray data, qint64 foreColour, bool changeTransparentColour) {
+    if (data.size() < 4 || !data.startsWith("GIF8"))
+        return {std::nullopt, QString::fromLatin1(kNotAGifText)};
+    GifStructure gif;
+    qint64 pos = readScreen(gif, data, foreColour);
+    const Bytes bytes(data);
+    while (pos < bytes.size()) {
         GifFrame frame;
         frame.palette = gif.globalTableCopy;
         frame.startOffset = pos;
-        bool descriptor = false;
-        while (pos < size && !descriptor) {
-            const quint8 block = bytes.at(pos);
-            const quint8 label = bytes.at(pos + 1);
-            if (block == 0x2C) {
-                descriptor = true;
-            } else if (block == 0x3B) {
-                break;
-            } else if (block == 0x21 && (label == 0xFF || label == 0xFE || label == 0x01)) {
-                pos = bytes.subBlocksEnd(pos + 2) + 1;
-            } else if (block == 0x21 && label == 0xF9) {
-                const quint8 packed = bytes.at(pos + 3);
-                frame.delay = bytes.u16(pos + 4);
-                frame.transparentIndex = bytes.at(pos + 6);
-                frame.disposal = (packed >> 2) & 7;
-                frame.userInput = packed & 2;
-                frame.transparent = packed & 1;
-                pos += 7;
-            } else {
-                ++pos;
-            }
-        }
         // A frame begun without an image descriptor has nothing to draw.
-        if (!descriptor)
+        if (!findImageDescriptor(bytes, pos, frame))
             break;
-
-        frame.descriptorOffset = pos;
-        frame.left = bytes.u16(pos + 1);
-        frame.top = bytes.u16(pos + 3);
-        frame.width = bytes.u16(pos + 5);
-        frame.height = bytes.u16(pos + 7);
-        const quint8 packed = bytes.at(pos + 9);
-        frame.localTable = packed & 0x80;
-        frame.interlaced = packed & 0x40;
-        frame.sorted = packed & 0x20;
-        frame.localSizeField = packed & 7;
-        pos += 10;
-        if (frame.localTable) {
-            frame.localTableOffset = pos;
-            frame.palette = bytes.slice(pos, tableLength(frame.localSizeField));
-            pos += frame.palette.size();
-        }
-        frame.lzwMinCodeSize = bytes.at(pos);
-        frame.endOffset = bytes.subBlocksEnd(pos + 1);
-
-        if (changeTransparentColour && frame.transparent && (frame.localTable || gif.globalTable)) {
-            QByteArray &table = frame.localTable ? frame.palette : gif.globalTableCopy;
-            if (const auto colour = uniqueTransparentColour(table, frame.transparentIndex)) {
-                setTableEntry(table, frame.transparentIndex, *colour);
-                if (!frame.localTable)
-                    setTableEntry(frame.palette, frame.transparentIndex, *colour);
-                const qint64 at = (frame.localTable ? frame.localTableOffset : 13) +
-                                  3 * qint64(frame.transparentIndex);
-                setByte(data, at, quint8(*colour >> 16));
-                setByte(data, at + 1, quint8(*colour >> 8));
-                setByte(data, at + 2, quint8(*colour));
-            }
-        }
+        readImage(bytes, pos, frame);
+        if (changeTransparentColour)
+            makeTransparentUnique(gif, data, frame);
         gif.frames.append(frame);
 
         pos = frame.endOffset + 1;
-        if (pos < size && bytes.at(pos) == 0x3B)
+        if (pos < bytes.size() && bytes.at(pos) == 0x3B)
             break;
     }
     gif.fileImage = data;

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <limits>
 
 #include "data/clscompress.h"
 
@@ -15,16 +16,25 @@ namespace {
 constexpr qint64 kLengthFieldSize = 10;
 
 // Leading blanks skipped, then digits up to the first other character; 0 when there are none.
+// A value past the largest qint64 stays at it, which every check then refuses as too large.
 qint64 decimalValue(const QByteArray &text) {
+    constexpr qint64 kMax = std::numeric_limits<qint64>::max();
     qsizetype i = 0;
     while (i < text.size() && text[i] == ' ')
         ++i;
     qint64 value = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        if (value < 1'000'000'000'000'000)
-            value = value * 10 + (text[i] - '0');
+        const int digit = text[i] - '0';
+        value = value > (kMax - digit) / 10 ? kMax : value * 10 + digit;
     }
     return value;
+}
+
+// A member is written to the folder under its own name: one that could name a place outside
+// the folder (a separator, a "." or ".." segment, a drive) is treated as absent.
+bool safeMemberName(const QString &name) {
+    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') &&
+           !name.contains(u'\\') && !name.contains(u':') && !name.contains(QChar(0));
 }
 
 struct Directory {
@@ -118,13 +128,14 @@ ArchiveListing walkDirectory(const QString &archivePath, const Directory &dir) {
     qint64 offset = 0;
     for (ArchiveMember &member : listing.members) {
         member.offset = offset;
-        offset += member.storedSize;
-        if (offset > dir.dataEnd) {
+        // offset <= dataEnd here, so the comparison cannot overflow where a sum could.
+        if (member.storedSize > dir.dataEnd - offset) {
             listing.error = QStringLiteral("Member %1 runs past the directory of %2")
                                 .arg(member.name, archivePath);
             listing.members.clear();
             return listing;
         }
+        offset += member.storedSize;
     }
     if (offset != dir.dataEnd) {
         listing.error = QStringLiteral(
@@ -140,6 +151,11 @@ ArchiveListing walkDirectory(const QString &archivePath, const Directory &dir) {
 
 ExtractResult extract(const QString &archivePath, const QString &name, const QString &tempFolder,
                       bool decode) {
+    if (!safeMemberName(name)) {
+        ExtractResult result;
+        result.status = ExtractResult::Status::FileNotFound;
+        return result;
+    }
     const Directory dir = readDirectory(archivePath);
     if (!dir.error.isEmpty())
         return failure(dir.error);

@@ -30,8 +30,10 @@ struct ExtractResult {
 };
 
 // Decodes the member to tempFolder + name, replacing any file there, and sets DecodeDone.
-// FileNotFound when the directory lacks the name (letter case counts); Failed for a missing or
-// damaged archive (with the error listArchiveMembers gives) or a refused stream.
+// FileNotFound when the directory lacks the name (letter case counts) and, whatever the archive,
+// for a name that is not a plain file name (with "/", "\\" or ":", or "." or ".."), so nothing is
+// ever written outside tempFolder. Failed for a missing or damaged archive (with the error
+// listArchiveMembers gives) or a refused stream.
 ExtractResult ExtractMember(const QString &archivePath, const QString &name,
                             const QString &tempFolder);
 

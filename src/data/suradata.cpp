@@ -105,9 +105,11 @@ QList<WordRecord> parseWordRecords(const QByteArray &bytes) {
         w.top = qFromLittleEndian<qint16>(r + 3);
         w.right = qFromLittleEndian<qint16>(r + 5);
         w.bottom = qFromLittleEndian<qint16>(r + 7);
+        pos += kFixed + length;
+        if (w.right < w.left || w.bottom < w.top)
+            continue;  // holds no point, so no word can ever be found there
         w.meaning = decodeWindows1252(QByteArray(r + kFixed, length));
         words.append(w);
-        pos += kFixed + length;
     }
     return words;
 }

@@ -56,7 +56,8 @@ DataResult<QList<VerseTime>> parseVerseTimes(const QByteArray &bytes, int verseC
 // n heights from a .hgt member of exactly 2n bytes, at elements 1..n (element 0 is 0).
 DataResult<QList<qint16>> parseVerseHeights(const QByteArray &bytes, int verseCount);
 // The word records of a .qwf member in order (the first word is element 0). A record running past
-// the end of the member ends the list before it.
+// the end of the member ends the list before it; one whose right or bottom edge lies before its
+// left or top is left out. Edges are not checked against the page: its user clips them.
 QList<WordRecord> parseWordRecords(const QByteArray &bytes);
 
 // The verse times of sura from appFolder/data/pos.dat, texts empty.

@@ -178,18 +178,25 @@ void ArabicPage::mouseMove(int x, int y) {
         m_picWord->raise();
     }
     const int verse = m_sources.currentVerse();
+    const QImage &page = m_gif[0]->animation().canvas();
     for (const WordRecord &word : m_loader->WordRecords()) {
         if (word.verse != verse || x < word.left || x > word.right || y < word.top ||
             y > word.bottom)
             continue;
-        const QRect rect(word.left, word.top, word.right - word.left, word.bottom - word.top);
+        // The edges come from a data file: only the part on the page is marked, so no record
+        // can ask for a marker larger than the page.
+        const QRect rect = QRect(word.left, word.top, std::max(word.right - word.left, 1),
+                                 std::max(word.bottom - word.top, 1))
+                               .intersected(page.rect());
+        if (rect.isEmpty())
+            continue;
         // Dark text stays dark and the page's light background takes the marker's colour.
-        QPixmap marker(rect.size().expandedTo(QSize(1, 1)));
+        QPixmap marker(rect.size());
         marker.fill(QColor(255, 220, 120));
         {
             QPainter p(&marker);
             p.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
-            p.drawImage(QPoint(0, 0), m_gif[0]->animation().canvas().copy(rect));
+            p.drawImage(QPoint(0, 0), page.copy(rect));
         }
         m_picWord->setPixmap(marker);
         // The marker follows a scrolled page.

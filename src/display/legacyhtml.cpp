@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 
 #include <cmath>
+#include <vector>
 
 namespace varnelo {
 
@@ -110,21 +111,30 @@ QString normaliseTag(const QString &tagText) {
     return out + tagText.mid(done);
 }
 
-// Index just past the '>' that closes the tag opened at start, quotes respected; -1 if none.
-qsizetype tagEnd(const QString &html, qsizetype start) {
-    QChar quote;
-    for (qsizetype i = start + 1; i < html.size(); ++i) {
-        const QChar c = html[i];
-        if (!quote.isNull()) {
-            if (c == quote)
-                quote = QChar();
+// For every position p, the index just past the first '>' a scan from p meets outside quotes
+// (a quote runs to the next mark of its kind), or -1 when there is none. Filled in one pass from
+// the end, so finding every tag's end costs the page's length once however many are left open.
+std::vector<qsizetype> tagEnds(const QString &html) {
+    const qsizetype n = html.size();
+    std::vector<qsizetype> ends(size_t(n) + 1, -1);
+    qsizetype nextDouble = -1;
+    qsizetype nextSingle = -1;
+    for (qsizetype p = n - 1; p >= 0; --p) {
+        const QChar c = html[p];
+        if (c == '>') {
+            ends[size_t(p)] = p + 1;
         } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '>') {
-            return i + 1;
+            const qsizetype close = c == '"' ? nextDouble : nextSingle;
+            ends[size_t(p)] = close < 0 ? -1 : ends[size_t(close) + 1];
+        } else {
+            ends[size_t(p)] = ends[size_t(p) + 1];
         }
+        if (c == '"')
+            nextDouble = p;
+        else if (c == '\'')
+            nextSingle = p;
     }
-    return -1;
+    return ends;
 }
 
 }  // namespace
@@ -132,6 +142,7 @@ qsizetype tagEnd(const QString &html, qsizetype start) {
 QString normaliseLegacyHtml(const QString &html) {
     QString out;
     out.reserve(html.size() + 64);
+    const std::vector<qsizetype> ends = tagEnds(html);
     qsizetype i = 0;
     while (i < html.size()) {
         const qsizetype open = html.indexOf('<', i);
@@ -140,7 +151,8 @@ QString normaliseLegacyHtml(const QString &html) {
             break;
         }
         out += html.mid(i, open - i);
-        const qsizetype end = html[open + 1].isLetter() ? tagEnd(html, open) : -1;
+        // The tag opened here ends where a scan from just after its '<' finds a '>'.
+        const qsizetype end = html[open + 1].isLetter() ? ends[size_t(open) + 1] : -1;
         if (end < 0) {
             out += '<';
             i = open + 1;

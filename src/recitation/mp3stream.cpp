@@ -228,7 +228,7 @@ bool Mp3Stream::open(const QString &path) {
     }
     const std::optional<MpegStreamStart> start = findMpegStreamStart(data, index->size());
     if (!start) {
-        return fail(QStringLiteral("%1: no audio frames"));
+        return fail(QStringLiteral("%1: not an MP3 file (no audio frame in its first MiB)"));
     }
 
     int err = MPG123_OK;

@@ -129,13 +129,16 @@ std::optional<MpegStreamStart> findMpegStreamStart(const uchar *data, qint64 siz
     if (at < 0) {
         return std::nullopt;
     }
-    for (; at + 4 <= end; ++at) {
+    // A file of junk is given up on where a decoder would, not read to its end.
+    const qint64 searchEnd = std::min(end - 3, at + kFirstFrameSearchBytes);
+    for (; at < searchEnd; ++at) {
         if (data[at] == 0xFF && headerAt(data, end, at) &&
             confirmedHeader(data, end, at, be32(data + at) & kKindMask)) {
             break;
         }
     }
-    const std::optional<MpegHeader> header = headerAt(data, end, at);
+    const std::optional<MpegHeader> header =
+        at < searchEnd ? headerAt(data, end, at) : std::nullopt;
     if (!header) {
         return std::nullopt;
     }

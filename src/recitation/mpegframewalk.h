@@ -30,10 +30,13 @@ struct MpegStreamStart {
     qint64 outputSamples(qint64 frames) const;
 };
 
+// How far past its ID3v2 tags a file may hold junk before its first audio frame.
+inline constexpr qint64 kFirstFrameSearchBytes = qint64(1) << 20;
+
 // Finds the first audio frame of the file's bytes the way libmpg123 does: skips ID3v2 tags and
 // junk, takes the first header followed by another of its kind, and steps over an Xing/Info
 // frame (a VBRI frame is audio to the decoder and stays one). nullopt when there is no such
-// header or no complete audio frame.
+// header within kFirstFrameSearchBytes after the tags or no complete audio frame.
 std::optional<MpegStreamStart> findMpegStreamStart(const uchar *data, qint64 size);
 
 // Walks the audio frames from start.firstFrame, numbering them exactly as libmpg123 does. A frame

@@ -110,8 +110,10 @@ TEST(GifAnimation, TruncatedFileDrawsTheFramesBeforeTheDamage) {
         }
         GifAnimation random;
         if (!random.load(garbage, 0, true, kBack)) {
+            const QSize canvas = random.canvas().size();
             for (int frame = 0; frame < random.frameCount(); ++frame)
                 random.render(frame, kBack);
+            EXPECT_EQ(random.canvas().size(), canvas) << length;
         }
     }
     for (qsizetype length = 0; length <= gif.size(); length += 1 + length / 64) {
@@ -146,6 +148,52 @@ TEST(GifAnimation, FramesThatCannotBeDrawnLeaveTheCanvas) {
     broken[data] = char(0x0F);            // no LZW code size is that large
     ASSERT_FALSE(animation.load(broken, 0, true, kBack));
     EXPECT_FALSE(animation.render(0, kBack));
+}
+
+TEST(GifAnimation, FramesReachingPastTheCanvasAreClippedToIt) {
+    // A table holding the back colour lets the blank canvas share the frame's table, so rows
+    // are copied whole; without it every pixel is mapped. Both paths clip alike.
+    QList<QRgb> withBack = colours(4, 3);
+    withBack[2] = kBack;
+    for (const QList<QRgb> &table : {withBack, colours(4, 3)}) {
+        // One 32 x 32 frame wholly right of its 32 x 32 canvas draws nothing.
+        expectSameAsReference(writeTestGif(32, 32, table, {patternFrame(64, 0, 32, 32, 4, 1)}),
+                              {0, 0});
+        TestFrame keyed = patternFrame(20, 25, 30, 20, 4, 2);
+        keyed.transparent = 1;
+        TestFrame cleared = patternFrame(31, 31, 5, 5, 4, 4);
+        cleared.disposal = 2;
+        const QByteArray odd = writeTestGif(
+            32, 32, table,
+            {patternFrame(0, 0, 32, 32, 4, 1), keyed, patternFrame(3, 40, 8, 8, 4, 3), cleared,
+             patternFrame(40, 3, 8, 8, 4, 5), patternFrame(7, 9, 32, 32, 4, 6)});
+        expectSameAsReference(odd, {0, 1, 2, 3, 4, 5, 1});
+    }
+    // Frames of every size at offsets in and past the canvas, some keyed or clearing first.
+    quint32 state = 11;
+    const auto next = [&state](int below) {
+        state = state * 1103515245u + 12345u;
+        return int((state >> 16) % quint32(below));
+    };
+    QList<TestFrame> scattered;
+    for (int i = 0; i < 24; ++i) {
+        TestFrame frame = patternFrame(next(70), next(70), 1 + next(40), 1 + next(40), 4, i);
+        frame.transparent = next(3) == 0 ? next(4) : -1;
+        frame.disposal = next(5) == 0 ? 2 : 0;
+        scattered.append(frame);
+    }
+    QList<int> order;
+    for (int i = 0; i < scattered.size(); ++i)
+        order.append(i);
+    expectSameAsReference(writeTestGif(32, 32, withBack, scattered), order);
+
+    // The same past a canvas that holds more than 256 colours.
+    TestFrame many = patternFrame(0, 0, 40, 20, 200, 1);
+    many.localTable = colours(200, 3);
+    TestFrame more = patternFrame(30, 15, 30, 10, 100, 2);
+    more.localTable = colours(100, 101);
+    more.transparent = 7;
+    expectSameAsReference(writeTestGif(40, 20, colours(4, 5), {many, more}), {0, 1});
 }
 
 TEST(GifAnimation, ReadAheadNeverOutlivesItsFile) {

@@ -72,6 +72,17 @@ TEST(SuraDataParse, WordRecordsStopCleanlyAtARecordRunningPastTheEnd) {
     EXPECT_TRUE(parseWordRecords({}).isEmpty());
 }
 
+TEST(SuraDataParse, InvertedWordRecordsAreDropped) {
+    // Edges the wrong way round can hold no point; the widest record is kept for the page to
+    // clip, as are records of one pixel row or column.
+    const QList<WordRecord> words = parseWordRecords(
+        wordRecord(1, 10, 0, 9, 5, "a") + wordRecord(1, -32768, -32768, 32767, 32767, "b") +
+        wordRecord(1, 0, 6, 4, 5, "c") + wordRecord(1, 3, 3, 3, 3, "d"));
+    ASSERT_EQ(words.size(), 2);
+    EXPECT_EQ(words[0].meaning, "b");
+    EXPECT_EQ(words[1].meaning, "d");
+}
+
 TEST_F(SuraDataFolder, ReadersExtractReadAndDeleteTheirMembers) {
     const int n = verseCountOf(2);
     QByteArray pos, hgt;

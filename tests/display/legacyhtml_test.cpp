@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+
 #include "display/clswbproperty.h"
 #include "display/legacyhtml.h"
 
@@ -45,4 +47,24 @@ TEST(LegacyHtml, FractionalFontSizesAndPercentagesBecomeSizesQtReads) {
     EXPECT_EQ(normaliseLegacyHtml("<p style=font-size:50%>"), "<p style=\"font-size: 8px\">");
     // A style block left open is converted to the end of the page.
     EXPECT_EQ(normaliseLegacyHtml("<style>b{font-size:100%}"), "<style>b{font-size: 16px}");
+}
+
+TEST(LegacyHtml, UnclosedQuotesCostOnePassOverThePage) {
+    // Where a tag ends depends on the quotes seen from its own start.
+    EXPECT_EQ(normaliseLegacyHtml("<a \"x <b bgcolor=ffffff> \" <font color=000000>"),
+              "<a \"x <b bgcolor=ffffff> \" <font color=\"#000000\">");
+    EXPECT_EQ(normaliseLegacyHtml("<b x=\"1>\" <i \"2> <p color=abcdef>"),
+              "<b x=\"1>\" <i \"2> <p color=\"#abcdef\">");
+
+    // A verse of 400 KB of '<b"' with no '>' at all once took tens of seconds: every '<'
+    // scanned to the page's end.
+    const QString verse = QStringLiteral("<b\"").repeated(400 * 1024 / 3);
+    QElapsedTimer timer;
+    timer.start();
+    const QString out = normaliseLegacyHtml(verse);
+    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_EQ(out, verse);
+    // With a '>' at the end, the tags from every other '<' run to it.
+    EXPECT_EQ(normaliseLegacyHtml(verse + "<font color=123456>"),
+              verse + QStringLiteral("<font color=\"#123456\">"));
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 
 #include <mpg123.h>
@@ -11,9 +12,12 @@
 #include "filebytes.h"
 #include "mp3fixture.h"
 #include "recitation/mp3stream.h"
+#include "recitation/mpegframewalk.h"
 #include "recitation/mpegheader.h"
 #include "recitation/streamframelocator.h"
 
+using varnelo::findMpegStreamStart;
+using varnelo::kFirstFrameSearchBytes;
 using varnelo::Mp3Stream;
 using varnelo::MpegHeader;
 using varnelo::parseMpegHeader;
@@ -472,4 +476,38 @@ TEST(Mp3Stream, OtherThreadsSeekAndLookUpWhileTheIndexIsBuilt) {
     ASSERT_TRUE(stream.open(path));
     EXPECT_EQ(stream.frameCount(), frames);
     Mp3Stream{}.open(path);  // destroyed while indexing
+}
+
+TEST(Mp3Stream, TheFirstFrameIsLookedForOnlyNearTheStart) {
+    // Frames that decode to silence, behind junk that holds no 0xFF and behind junk that is
+    // nothing but frame syncs with no frame after them.
+    QByteArray frames;
+    for (int i = 0; i < 20; ++i) {
+        frames.append(QByteArray::fromHex("FFFB9064") + QByteArray(413, '\0'));
+    }
+    const auto startAfter = [&](const QByteArray &junk) {
+        const QByteArray file = junk + frames;
+        const auto start =
+            findMpegStreamStart(reinterpret_cast<const uchar *>(file.constData()), file.size());
+        return start ? start->firstFrame : -1;
+    };
+    const QByteArray tag = QByteArray("ID3\x03\x00\x00\x00\x00\x01\x00", 10) + QByteArray(128, 'x');
+    EXPECT_EQ(startAfter(QByteArray(1000, 'j')), 1000);
+    EXPECT_EQ(startAfter(QByteArray(kFirstFrameSearchBytes - 1, 'j')), kFirstFrameSearchBytes - 1);
+    EXPECT_EQ(startAfter(QByteArray(kFirstFrameSearchBytes, 'j')), -1);
+    EXPECT_EQ(startAfter(tag + QByteArray(kFirstFrameSearchBytes - 1, 'j')),
+              tag.size() + kFirstFrameSearchBytes - 1);
+    EXPECT_EQ(startAfter(QByteArray(3 * kFirstFrameSearchBytes, char(0xFF))), -1);
+
+    // A large file of junk is refused at once, saying what it is not.
+    Mp3Maker maker;
+    const QString junk = maker.writeFile("junk.mp3", QByteArray(48 << 20, char(0xFF)));
+    Mp3Stream stream;
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(stream.open(junk));
+    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_TRUE(stream.errorString().contains("not an MP3 file"))
+        << stream.errorString().toStdString();
+    EXPECT_FALSE(stream.isOpen());
 }

@@ -3,8 +3,10 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include "data/archivewriter.h"
 #include "toolrun.h"
 
+using namespace varnelo;
 using namespace varnelo::test;
 
 namespace {
@@ -83,4 +85,26 @@ TEST_F(VarneloPack, CreateListExtract) {
     EXPECT_EQ(absent.exitCode, 1);
     EXPECT_TRUE(absent.err.contains("filenotfound"));
     EXPECT_EQ(pack({"list", file("junk.dat", "12")}).exitCode, 1);
+}
+
+TEST_F(VarneloPack, ExtractWritesNothingOutsideTheOutputFolder) {
+    const QString outside = path("abs.txt");
+    const QStringList names = {"../evil.txt",  outside, "sub/x.txt",
+                               "..\\evil.txt", "..",    "C:x.txt"};
+    ArchiveWriter writer;
+    for (const QString &name : names.mid(0, 5))  // a directory cannot list a ":"
+        writer.addMember(name, "payload", ArchiveWriter::Packing::Encode);
+    const QString archive = path("bad.dat");
+    ASSERT_FALSE(writer.writeTo(archive));
+    ASSERT_TRUE(QDir(m_dir.path()).mkpath("out/sub"));
+    for (const QString &name : names) {
+        for (const QStringList &extra : {QStringList(), QStringList("--raw")}) {
+            const ToolRun run = pack(QStringList{"extract", archive, name, path("out")} + extra);
+            EXPECT_EQ(run.exitCode, 1) << name.toStdString();
+            EXPECT_TRUE(run.err.contains("filenotfound")) << run.err.toStdString();
+        }
+    }
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList({"bad.dat"}));
+    EXPECT_TRUE(QDir(path("out")).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(QDir(path("out/sub")).entryList(QDir::Files).isEmpty());
 }
