@@ -8,6 +8,8 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include "platform/replacefile.h"
+
 #if defined(Q_OS_UNIX)
 #include <fcntl.h>
 #include <sys/file.h>
@@ -77,8 +79,8 @@ void removeLeftovers(const QString &file) {
     const QRegularExpression copy(QRegularExpression::anchoredPattern(
         QRegularExpression::escape(info.fileName()) + QStringLiteral("\\.[A-Za-z0-9]{6}")));
     QDir folder = info.absoluteDir();
-    for (const QString &name : folder.entryList({info.fileName() + QStringLiteral(".*")},
-                                                QDir::Files | QDir::Hidden)) {
+    for (const QString &name :
+         folder.entryList({info.fileName() + QStringLiteral(".*")}, QDir::Files | QDir::Hidden)) {
         if (copy.match(name).hasMatch())
             folder.remove(name);
     }
@@ -185,6 +187,22 @@ bool QSettingsStore::flush() {
         removeLeftovers(file);
     m_settings->sync();
     return m_settings->status() == QSettings::NoError;
+}
+
+StoreBackup QSettingsStore::keepBackup() {
+    if (!isFile())
+        return {};
+    flush();
+    QFile file(location());
+    if (!file.exists())
+        return {};
+    if (!file.open(QIODevice::ReadOnly))
+        return {QString(), file.errorString()};
+    const QByteArray bytes = file.readAll();
+    const QString backup = location() + QStringLiteral(".bak");
+    if (const auto error = replaceFile(backup, bytes))
+        return {QString(), *error};
+    return {backup, QString()};
 }
 
 QString QSettingsStore::location() const {

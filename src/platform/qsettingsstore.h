@@ -25,6 +25,8 @@ public:
                 const QString &defaultValue) const override;
     void save(const QString &section, const QString &key, const QString &value) override;
     void deleteAll() override;
+    // The store's file copied to "<file>.bak".
+    StoreBackup keepBackup() override;
     // Writes the saved values to the file now rather than when the event loop next runs; false
     // when the file could not be written.
     bool flush();
