@@ -41,9 +41,10 @@ bool isPrivateFolder(const QString &path, uint owner) {
     return S_ISDIR(info.st_mode) && info.st_uid == owner && (info.st_mode & 077) == 0;
 }
 
-// Makes path an owner-only folder unless it exists; then whatever is there must be private.
-bool makePrivateFolder(const QString &path, uint owner) {
-    if (::mkdir(QFile::encodeName(path).constData(), 0700) != 0 && errno != EEXIST)
+// Makes path an owner-only folder unless it exists (and may); then whatever is there must be
+// private.
+bool makePrivateFolder(const QString &path, uint owner, bool mayExist = true) {
+    if (::mkdir(QFile::encodeName(path).constData(), 0700) != 0 && (errno != EEXIST || !mayExist))
         return false;
     return isPrivateFolder(path, owner);
 }
@@ -61,7 +62,9 @@ qint64 ownProcessId() {
 
 #else
 
-bool makePrivateFolder(const QString &path, uint) {
+bool makePrivateFolder(const QString &path, uint, bool mayExist = true) {
+    if (!mayExist && QFileInfo::exists(path))
+        return false;
     return QDir().mkpath(path);
 }
 
@@ -105,11 +108,9 @@ QString makeInstanceFolder(const QString &workFolder, uint owner) {
             QStringLiteral("%1-%2")
                 .arg(ownProcessId())
                 .arg(QRandomGenerator::system()->generate(), 8, 16, QLatin1Char('0'));
-        const QString path = workFolder + name;
-        if (QFileInfo::exists(path))
-            continue;
-        if (makePrivateFolder(path, owner))
-            return path + u'/';
+        // Never one that is there already: it would be shared.
+        if (makePrivateFolder(workFolder + name, owner, false))
+            return workFolder + name + u'/';
     }
     return {};
 }

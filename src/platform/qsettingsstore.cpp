@@ -174,13 +174,13 @@ void QSettingsStore::deleteAll() {
 }
 
 bool QSettingsStore::flush() {
-    if (!m_pending)
-        return m_settings->status() == QSettings::NoError;
-    m_pending = false;
-    if (!isFile()) {
+    // With nothing saved, QSettings only looks for changes of the file: no write, no lock.
+    if (!m_pending || !isFile()) {
+        m_pending = false;
         m_settings->sync();
         return m_settings->status() == QSettings::NoError;
     }
+    m_pending = false;
     const QString file = location();
     const WriterLock lock(file + QStringLiteral(".writelock"));
     if (lock.held())
