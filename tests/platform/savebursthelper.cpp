@@ -3,6 +3,7 @@
 // generation. Writes each value as soon as it is saved. Prints "saving" once the first value has
 // reached the file.
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QString>
 
 #include <cstdio>
@@ -19,7 +20,10 @@ int main(int argc, char *argv[]) {
         return 2;
     QSettingsStore store(QString::fromLocal8Bit(argv[1]));
     bool announced = false;
-    for (int generation = std::atoi(argv[2]);; ++generation) {
+    // A test that died before it could kill the helper must not leave it running.
+    QElapsedTimer running;
+    running.start();
+    for (int generation = std::atoi(argv[2]); running.elapsed() < 30000; ++generation) {
         for (int key = 0; key < burst::Keys; ++key) {
             store.save(burst::section(key), burst::key(key), burst::value(generation));
             // Every other generation is written as the event loop writes it.
@@ -36,4 +40,5 @@ int main(int argc, char *argv[]) {
             }
         }
     }
+    return 3;
 }
