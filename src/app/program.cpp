@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <QScopeGuard>
 
 #include "mainwindow/frmabout.h"
 #include "mainwindow/frmmain.h"
 #include "platform/documentopener.h"
+#include "platform/folders.h"
 #include "platform/qsettingsstore.h"
 #include "platform/qtaudiooutput.h"
 #include "platform/qtclipboard.h"
@@ -30,6 +32,8 @@ int RunVarnelo(int argc, char *argv[]) {
     DesktopOpener opener;
     frmMain window({store, audio, dialogs, clipboard}, QCoreApplication::applicationDirPath(),
                    QDir::tempPath());
+    // The instance's work folder goes with the program, however it ends.
+    const auto removeWorkFolder = qScopeGuard([&] { RemoveInstanceFolder(window.TempFolder()); });
     window.setNoArabicArgument(ArabicTextDisabledBy(app.arguments().mid(1)));
     window.setAboutShower([&] {
         frmAbout about(store, window.AppFolder(), window.TempFolder(), opener, dialogs, &window);

@@ -1,5 +1,7 @@
 #include "platform/settingsfile.h"
 
+#include <QDir>
+
 #include "platform/privateprofile.h"
 #include "platform/settingsstore.h"
 
@@ -31,8 +33,17 @@ bool CheckSettingsVersion(SettingsStore &store) {
 }
 
 QString StartupFailure(SettingsStore &store, const QString &description) {
+    // The user's choices are recoverable from the copy; the wipe goes ahead either way, or the
+    // program could not start again.
+    const StoreBackup backup = store.keepBackup();
     store.deleteAll();
-    return description + QStringLiteral("\n\n") + QLatin1String(StartupFailureText) +
+    QString text = description;
+    if (!backup.location.isEmpty())
+        text += QStringLiteral("\nThe settings were kept in ") +
+                QDir::toNativeSeparators(backup.location) + u'.';
+    else if (!backup.error.isEmpty())
+        text += QStringLiteral("\nThe settings could not be kept: ") + backup.error;
+    return text + QStringLiteral("\n\n") + QLatin1String(StartupFailureText) +
            QLatin1String(SupportAddress);
 }
 

@@ -22,8 +22,9 @@ inline constexpr char StartupFailureText[] =
     "Error starting Varnelo, try reinstalling Varnelo.. if problem persist, contact support at ";
 inline constexpr char SupportAddress[] = "https://www.example.com/varnelo";
 
-// The start-up failure: wipes the whole store (the next start runs as a first start) and returns
-// the message to show for an error with the given description.
+// The start-up failure: keeps a copy of the store beside it, wipes the whole store (the next start
+// runs as a first start) and returns the message to show for an error with the given
+// description, which says where the copy lies or why there is none.
 QString StartupFailure(SettingsStore &store, const QString &description);
 
 }  // namespace varnelo

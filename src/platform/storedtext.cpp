@@ -62,7 +62,10 @@ QString numberText(double value) {
 }
 
 QString SettingsError::description() const {
-    return QStringLiteral("Type mismatch (%1/%2 = \"%3\")").arg(section, key, value);
+    // A hand-edited value can be any length; the message box shows its start.
+    constexpr int shown = 80;
+    const QString text = value.size() > shown ? value.left(shown) + QStringLiteral("...") : value;
+    return QStringLiteral("Type mismatch (%1/%2 = \"%3\")").arg(section, key, text);
 }
 
 QString ConvertingReader::text(const QString &section, const QString &key,

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include "platform/memorysettingsstore.h"
@@ -51,4 +54,31 @@ TEST(SettingsStore, MemoryAndQSettingsStoresKeepTheContract) {
     }
     EXPECT_EQ(QSettingsStore().get("Main", "Odd", "NO"), "NO");
     qunsetenv("VARNELO_SETTINGS_DIR");
+}
+
+TEST(QSettingsStore, ALockLeftByAKilledWriterHoldsUpNothing) {
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("VX.ini");
+    // A writer killed while it took QSettings' lock leaves the lock file empty.
+    ASSERT_TRUE(QFile(ini + ".lock").open(QIODevice::WriteOnly));
+    QElapsedTimer timer;
+    timer.start();
+    {
+        QSettingsStore store(ini);
+        store.save("Main", "Top", "120");
+        EXPECT_TRUE(store.flush());
+        store.save("Main", "Left", "30");  // written as the store goes
+    }
+    EXPECT_LT(timer.elapsed(), 5000);
+    QSettingsStore store(ini);
+    EXPECT_EQ(store.get("Main", "Top", "NO"), "120");
+    EXPECT_EQ(store.get("Main", "Left", "NO"), "30");
+}
+
+TEST(QSettingsStore, FlushSaysWhenTheFileCannotBeWritten) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("VX.ini"));  // a folder where the file should be
+    QSettingsStore store(dir.filePath("VX.ini"));
+    store.save("Main", "Top", "120");
+    EXPECT_FALSE(store.flush());
 }

@@ -29,3 +29,10 @@ TEST(SettingsConversions, FailOnGarbage) {
     EXPECT_EQ(toColour("4294967296"), std::nullopt);
     EXPECT_EQ(toColour("1.5"), std::nullopt);
 }
+
+TEST(SettingsError, DescriptionNamesTheKeyAndTheStartOfALongValue) {
+    EXPECT_EQ((SettingsError{"Vol", "Pos", "loud"}.description()),
+              "Type mismatch (Vol/Pos = \"loud\")");
+    const QString shown = SettingsError{"EQ", "Val3", QString(5000, 'x')}.description();
+    EXPECT_EQ(shown, "Type mismatch (EQ/Val3 = \"" + QString(80, 'x') + "...\")");
+}
