@@ -410,9 +410,14 @@ void BM_IdleAndPausedCpu(benchmark::State &state) {
         runFor(500);
         const bool paused = w.controller().Paused();
         const double pausedMs = cpuOver(kIdleSeconds * 1000);
+        // Resumed, the sound moves on from where it was held.
+        const qint64 held = w.audio().framesPlayed();
+        w.controller().togglePause();
+        runFor(1000);
+        const bool resumed = !w.controller().Paused() && w.audio().framesPlayed() > held;
         w.controller().cmdStop_Click();
-        if (!paused) {
-            state.SkipWithError("the window did not pause");
+        if (!paused || !resumed) {
+            state.SkipWithError(paused ? "the window did not resume" : "the window did not pause");
             return;
         }
         state.counters["idle_cpu_ms"] = idleMs;
