@@ -100,58 +100,82 @@ public:
         m_thread = std::thread([this] { sample(); });
     }
     ~DeviceClock() { stop(); }
+    // Stops sampling; with VARNELO_BENCH_CLOCK_LOG set, appends the samples to that file.
     void stop() {
         m_stop = true;
-        if (m_thread.joinable())
-            m_thread.join();
+        if (!m_thread.joinable())
+            return;
+        m_thread.join();
+        QFile log(qEnvironmentVariable("VARNELO_BENCH_CLOCK_LOG"));
+        if (!log.fileName().isEmpty() && log.open(QIODevice::Append | QIODevice::Text)) {
+            log.write("# steady_ns frames_played\n");
+            for (const auto &[t, f] : samples())
+                log.write(QByteArray::number(t) + ' ' + QByteArray::number(f) + '\n');
+        }
     }
 
-    // Wall time (steady ns) when the device played frame, from the samples so far; nullopt until
-    // they span half a second.
+    // Wall time (steady ns) when the device played frame, from the samples so far around it;
+    // nullopt until they span half a second.
     std::optional<double> wallAt(qint64 frame) const {
-        const auto line = fit();
-        return line ? std::optional<double>(line->t0 + (double(frame) - line->b) / line->a)
-                    : std::nullopt;
+        const auto line = fitAround(samples(), frame);
+        return line ? std::optional<double>(line->wallAt(frame)) : std::nullopt;
     }
-    // The largest distance in ms of a sample from the fitted line: how steady the clock was.
-    double worstResidualMs() const {
-        const auto line = fit();
+    // The largest distance in ms of a sample near frame from the line fitted there: how steady
+    // the device clock was around that moment.
+    double residualMsAround(qint64 frame) const {
+        const auto all = samples();
+        const auto line = fitAround(all, frame);
         double worst = 0;
-        for (const auto &[t, f] : samples()) {
-            const double fitted = line ? line->t0 + (double(f) - line->b) / line->a : double(t);
-            worst = std::max(worst, std::abs(fitted - double(t)) / 1e6);
-        }
-        return worst;
+        const auto [lo, hi] = around(all, frame);
+        for (size_t i = lo; line && i < hi; ++i)
+            worst = std::max(worst, std::abs(line->wallAt(all[i].second) - double(all[i].first)));
+        return worst / 1e6;
     }
 
 private:
+    using Samples = std::vector<std::pair<qint64, qint64>>;
+    // About two seconds of samples either side of a moment: the device clock may stall or drift
+    // over a run on a busy machine, so the line is fitted locally.
+    static constexpr size_t kAround = 400;
+
     struct Line {
         double t0, a, b;  // frames = a * (t - t0) + b
+        double wallAt(qint64 frame) const { return t0 + (double(frame) - b) / a; }
     };
 
-    std::vector<std::pair<qint64, qint64>> samples() const {
+    Samples samples() const {
         std::lock_guard lock(m_mutex);
         return m_samples;
     }
 
-    std::optional<Line> fit() const {
-        const auto samples = this->samples();
+    static std::pair<size_t, size_t> around(const Samples &samples, qint64 frame) {
+        const auto it = std::lower_bound(samples.begin(), samples.end(), frame,
+                                         [](const auto &s, qint64 f) { return s.second < f; });
+        const size_t at = size_t(it - samples.begin());
+        return {at > kAround ? at - kAround : 0, std::min(samples.size(), at + kAround)};
+    }
+
+    // Least squares frames = a * t + b over the samples around frame.
+    static std::optional<Line> fitAround(const Samples &samples, qint64 frame) {
         if (samples.size() < 2 || samples.back().first - samples.front().first < 500000000)
             return std::nullopt;
-        // Fit frames = a * t + b with t relative to the first sample, for precision.
-        const double t0 = double(samples.front().first);
+        auto [lo, hi] = around(samples, frame);
+        lo = std::min(lo, samples.size() - 2);
+        hi = std::max(hi, lo + 2);
+        const double t0 = double(samples[lo].first);
         double st = 0, sf = 0, stt = 0, stf = 0;
-        for (const auto &[t, f] : samples) {
-            const double x = double(t) - t0;
+        for (size_t i = lo; i < hi; ++i) {
+            const double x = double(samples[i].first) - t0;
+            const double f = double(samples[i].second);
             st += x;
-            sf += double(f);
+            sf += f;
             stt += x * x;
-            stf += x * double(f);
+            stf += x * f;
         }
-        const double n = double(samples.size());
-        const double a = (n * stf - st * sf) / (n * stt - st * st);
-        const double b = (sf - a * st) / n;
-        return a > 0 ? std::optional<Line>(Line{t0, a, b}) : std::nullopt;
+        const double n = double(hi - lo);
+        const double det = n * stt - st * st;
+        const double a = det > 0 ? (n * stf - st * sf) / det : 0;
+        return a > 0 ? std::optional<Line>(Line{t0, a, (sf - a * st) / n}) : std::nullopt;
     }
 
     void sample() {
@@ -528,11 +552,13 @@ std::optional<WindowSteps> windowSteps(benchmark::State &state, ReciterWindow &w
         return std::nullopt;
     }
     WindowSteps steps;
-    steps.clockResidualMs = clock.worstResidualMs();
     for (int k = 0; k < last; ++k) {
         const auto due = verseEndPlayed(clock, stream, from, times[k]);
         if (!due)
             continue;
+        steps.clockResidualMs = std::max(
+            steps.clockResidualMs,
+            clock.residualMsAround(framesTo(stream, from, times[k].end - clsFMod::kPositionLead)));
         qint64 painted = 0;
         for (size_t i = 0; i < log.size(); ++i) {
             const qint64 at = log.firstPaint(i, k + 1);
