@@ -8,12 +8,15 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QEventLoop>
+#include <QFile>
 #include <QLabel>
 #include <QMediaDevices>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -71,11 +74,28 @@ bool runUntil(const std::function<bool()> &done, int ms) {
     return true;
 }
 
-// CPU time of the process over ms of the event loop.
-double cpuOver(int ms) {
-    const double before = cpuMs();
+// User and system CPU time of the main thread, in ms (at the kernel's tick resolution).
+double mainThreadCpuMs() {
+    QFile stat(QStringLiteral("/proc/self/task/%1/stat").arg(getpid()));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    // Fields after the command name's closing parenthesis: state is field 3, utime 14, stime 15.
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    const double ticks = fields.value(11).toDouble() + fields.value(12).toDouble();
+    return ticks * 1000.0 / double(sysconf(_SC_CLK_TCK));
+}
+
+// CPU time in ms of the process and of its main thread over ms of the event loop.
+struct CpuUse {
+    double process = 0;
+    double mainThread = 0;
+};
+
+CpuUse cpuOver(int ms) {
+    const CpuUse before{cpuMs(), mainThreadCpuMs()};
     runFor(ms);
-    return cpuMs() - before;
+    return {cpuMs() - before.process, mainThreadCpuMs() - before.mainThread};
 }
 
 bool haveSound(benchmark::State &state) {
@@ -93,7 +113,7 @@ bool ready(benchmark::State &state) {
 
 // Samples (steady-clock time, frames played) from a thread of its own whenever the output's
 // played count moves, so the window's event loop carries none of the sampling. A least-squares
-// line through them gives the wall time at which the device played a frame.
+// line through them over the run gives the wall time at which the device played a frame.
 class DeviceClock {
 public:
     explicit DeviceClock(const AudioOutput &output) : m_output(output) {
@@ -114,29 +134,31 @@ public:
         }
     }
 
-    // Wall time (steady ns) when the device played frame, from the samples so far around it;
-    // nullopt until they span half a second.
+    // Wall time (steady ns) when the device played frame, by the line fitted so far; nullopt
+    // until there is one.
     std::optional<double> wallAt(qint64 frame) const {
-        const auto line = fitAround(samples(), frame);
+        const auto line = fit(samples());
         return line ? std::optional<double>(line->wallAt(frame)) : std::nullopt;
     }
-    // The largest distance in ms of a sample near frame from the line fitted there: how steady
-    // the device clock was around that moment.
-    double residualMsAround(qint64 frame) const {
-        const auto all = samples();
-        const auto line = fitAround(all, frame);
-        double worst = 0;
-        const auto [lo, hi] = around(all, frame);
-        for (size_t i = lo; line && i < hi; ++i)
-            worst = std::max(worst, std::abs(line->wallAt(all[i].second) - double(all[i].first)));
-        return worst / 1e6;
+    // The 99th percentile of the samples' distances from the line, in ms: how steadily the device
+    // reported its clock.
+    double residualP99Ms() const {
+        const Samples all = samples();
+        const auto line = fit(all);
+        std::vector<double> residuals;
+        for (size_t i = steadyFrom(all); line && i < all.size(); ++i)
+            residuals.push_back(std::abs(line->wallAt(all[i].second) - double(all[i].first)) / 1e6);
+        if (residuals.empty())
+            return 0;
+        std::sort(residuals.begin(), residuals.end());
+        return residuals[size_t(0.99 * double(residuals.size() - 1))];
     }
 
 private:
     using Samples = std::vector<std::pair<qint64, qint64>>;
-    // About two seconds of samples either side of a moment: the device clock may stall or drift
-    // over a run on a busy machine, so the line is fitted locally.
-    static constexpr size_t kAround = 400;
+    // The sound server's clock stands still for up to a second while a stream starts, then runs
+    // steadily (with corrections of a few ms): the line leaves the start-up out.
+    static constexpr qint64 kStartUpNs = 2000000000;
 
     struct Line {
         double t0, a, b;  // frames = a * (t - t0) + b
@@ -148,23 +170,24 @@ private:
         return m_samples;
     }
 
-    static std::pair<size_t, size_t> around(const Samples &samples, qint64 frame) {
-        const auto it = std::lower_bound(samples.begin(), samples.end(), frame,
-                                         [](const auto &s, qint64 f) { return s.second < f; });
-        const size_t at = size_t(it - samples.begin());
-        return {at > kAround ? at - kAround : 0, std::min(samples.size(), at + kAround)};
+    static size_t steadyFrom(const Samples &samples) {
+        if (samples.empty())
+            return 0;
+        const qint64 steady = samples.front().first + kStartUpNs;
+        return size_t(std::find_if(samples.begin(), samples.end(),
+                                   [steady](const auto &s) { return s.first >= steady; }) -
+                      samples.begin());
     }
 
-    // Least squares frames = a * t + b over the samples around frame.
-    static std::optional<Line> fitAround(const Samples &samples, qint64 frame) {
-        if (samples.size() < 2 || samples.back().first - samples.front().first < 500000000)
+    // Least squares frames = a * t + b over the samples after the start-up; nullopt until they
+    // span half a second.
+    static std::optional<Line> fit(const Samples &samples) {
+        const size_t lo = steadyFrom(samples);
+        if (samples.size() < lo + 2 || samples.back().first - samples[lo].first < 500000000)
             return std::nullopt;
-        auto [lo, hi] = around(samples, frame);
-        lo = std::min(lo, samples.size() - 2);
-        hi = std::max(hi, lo + 2);
         const double t0 = double(samples[lo].first);
         double st = 0, sf = 0, stt = 0, stf = 0;
-        for (size_t i = lo; i < hi; ++i) {
+        for (size_t i = lo; i < samples.size(); ++i) {
             const double x = double(samples[i].first) - t0;
             const double f = double(samples[i].second);
             st += x;
@@ -172,7 +195,7 @@ private:
             stt += x * x;
             stf += x * f;
         }
-        const double n = double(hi - lo);
+        const double n = double(samples.size() - lo);
         const double det = n * stt - st * st;
         const double a = det > 0 ? (n * stf - st * sf) / det : 0;
         return a > 0 ? std::optional<Line>(Line{t0, a, (sf - a * st) / n}) : std::nullopt;
@@ -381,31 +404,35 @@ void BM_RecitingCpu(benchmark::State &state) {
     if (!ready(state))
         return;
     for (auto _ : state) {
-        double baselineMs = 0;
+        CpuUse baselineUse;
         {
             PlainPlayer plain;
             if (!plain.open(state, kSura))
                 return;
             plain.play();
-            baselineMs = cpuOver(kCpuSeconds * 1000);
+            baselineUse = cpuOver(kCpuSeconds * 1000);
             plain.fmod().StopPlaying();
         }
         ReciterWindow w;
         if (!w.ok(state) || !w.select(state, kSura))
             return;
         w.controller().cmdPlay_Click();
-        const double windowMs = cpuOver(kCpuSeconds * 1000);
+        const CpuUse windowUse = cpuOver(kCpuSeconds * 1000);
         const bool played = w.controller().following() && w.controller().CurrentVerse() > 0;
         w.controller().cmdStop_Click();
         if (!played) {
             state.SkipWithError("the window did not recite the range");
             return;
         }
-        const double window = windowMs / (kCpuSeconds * 10.0);
-        const double baseline = baselineMs / (kCpuSeconds * 10.0);
+        const auto pct = [](double ms) { return ms / (kCpuSeconds * 10.0); };
+        const double window = pct(windowUse.process);
+        const double baseline = pct(baselineUse.process);
         state.counters["cpu_pct"] = window;
         state.counters["baseline_cpu_pct"] = baseline;
         state.counters["ratio"] = baseline > 0 ? window / baseline : 0;
+        // The share of the event loop's thread: the follower, the page and the texts run there.
+        state.counters["main_thread_pct"] = pct(windowUse.mainThread);
+        state.counters["baseline_main_thread_pct"] = pct(baselineUse.mainThread);
         state.counters["target_pct"] = 2;
         state.SetIterationTime(kCpuSeconds);
     }
@@ -420,20 +447,20 @@ void BM_IdleAndPausedCpu(benchmark::State &state) {
         double baselineMs = 0;
         {
             PlainPlayer plain;
-            baselineMs = cpuOver(kIdleSeconds * 1000);
+            baselineMs = cpuOver(kIdleSeconds * 1000).process;
         }
         ReciterWindow w;
         if (!w.ok(state) || !w.select(state, kSura))
             return;
         // The page's first paints and the frame read ahead belong to the load.
         runFor(1000);
-        const double idleMs = cpuOver(kIdleSeconds * 1000);
+        const double idleMs = cpuOver(kIdleSeconds * 1000).process;
         w.controller().cmdPlay_Click();
         runFor(4000);
         w.controller().togglePause();
         runFor(500);
         const bool paused = w.controller().Paused();
-        const double pausedMs = cpuOver(kIdleSeconds * 1000);
+        const double pausedMs = cpuOver(kIdleSeconds * 1000).process;
         // Resumed, the sound moves on from where it was held.
         const qint64 held = w.audio().framesPlayed();
         w.controller().togglePause();
@@ -552,13 +579,11 @@ std::optional<WindowSteps> windowSteps(benchmark::State &state, ReciterWindow &w
         return std::nullopt;
     }
     WindowSteps steps;
+    steps.clockResidualMs = clock.residualP99Ms();
     for (int k = 0; k < last; ++k) {
         const auto due = verseEndPlayed(clock, stream, from, times[k]);
         if (!due)
             continue;
-        steps.clockResidualMs = std::max(
-            steps.clockResidualMs,
-            clock.residualMsAround(framesTo(stream, from, times[k].end - clsFMod::kPositionLead)));
         qint64 painted = 0;
         for (size_t i = 0; i < log.size(); ++i) {
             const qint64 at = log.firstPaint(i, k + 1);
@@ -597,8 +622,9 @@ void BM_VerseStepAsPlayed(benchmark::State &state) {
         reportDelays(state, steps->stepped, "step_");
         reportDelays(state, baseline, "baseline_");
         state.counters["steps"] = double(steps->painted.size());
+        state.counters["baseline_steps"] = double(baseline.size());
         state.counters["unpainted"] = steps->unpainted;
-        state.counters["clock_residual_ms"] = steps->clockResidualMs;
+        state.counters["clock_residual_p99_ms"] = steps->clockResidualMs;
         state.counters["target_p99_ms"] = 20;
         state.SetIterationTime(double(w.times().back().end - w.times().front().start) / 1000);
     }
