@@ -16,8 +16,6 @@
 #include <QTextBrowser>
 #include <QTimer>
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <chrono>
 #include <optional>
@@ -27,30 +25,16 @@
 #include "data/archive.h"
 #include "data/suracatalogue.h"
 #include "data/suradata.h"
+#include "demowindow.h"
 #include "mainwindow/frmmain.h"
 #include "platform/memorysettingsstore.h"
-#include "platform/messagebox.h"
 #include "platform/qtaudiooutput.h"
 #include "platform/qtclipboard.h"
 
 using namespace varnelo;
+using namespace varnelo::bench;
 
 namespace {
-
-QString appFolder() {
-    const QString folder = qEnvironmentVariable("VARNELO_APP_FOLDER");
-    return folder.isEmpty() ? QStringLiteral(VARNELO_DEFAULT_APP_FOLDER) : folder;
-}
-
-// False, with the benchmark skipped and told why, when the program folder holds no demo data.
-bool haveDemoData(benchmark::State &state) {
-    if (QFile::exists(appFolder() + QStringLiteral("/data/pos.dat")))
-        return true;
-    state.SkipWithError(qPrintable(QStringLiteral("no demo data in %1 (no data/pos.dat): run `make "
-                                                  "demo` or set VARNELO_APP_FOLDER")
-                                       .arg(appFolder())));
-    return false;
-}
 
 // Medians of the window's and the baseline's times, their ratio and the target beside them.
 class Figures {
@@ -86,24 +70,6 @@ private:
 double msOf(const QElapsedTimer &timer) {
     return double(timer.nsecsElapsed()) / 1e6;
 }
-
-// Messages the window would show in a box; the first one once watching fails the benchmark.
-// The one a machine without a sound card gets while the window is built is not counted.
-class NotedMessages : public MessageBox {
-public:
-    void watch() { m_watching = true; }
-    void information(const QString &title, const QString &text) override {
-        if (m_watching && m_first.isEmpty())
-            m_first = title + QStringLiteral(": ") + text;
-    }
-    bool question(const QString &, const QString &) override { return false; }
-    QString inputBox(const QString &, const QString &) override { return QString(); }
-    const QString &first() const { return m_first; }
-
-private:
-    bool m_watching = false;
-    QString m_first;
-};
 
 // Counts the paint events of one widget, to check a step really reached the screen.
 class PaintCounter : public QObject {
@@ -422,13 +388,6 @@ void BM_ResidentMemory(benchmark::State &state) {
 }
 
 // ---- Idle ------------------------------------------------------------------------------------
-
-double cpuMs() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto ms = [](const timeval &t) { return double(t.tv_sec) * 1e3 + t.tv_usec / 1e3; };
-    return ms(usage.ru_utime) + ms(usage.ru_stime);
-}
 
 // CPU time of the whole process over seconds of the event loop.
 double idleCpuMs(int seconds) {

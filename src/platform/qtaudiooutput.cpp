@@ -99,6 +99,14 @@ public:
             m_sink->resume();
         }
         publishPlayed();
+        // A suspended sink plays nothing: ticking on would only wake this thread and the engine's
+        // 200 times a second, and would take the held play-out at a section's end for a stall.
+        if (paused) {
+            m_tick.stop();
+        } else {
+            m_sinceSourceEnded.start();
+            m_tick.start();
+        }
     }
 
     std::function<void()> progress;
