@@ -260,6 +260,7 @@ void clsFMod::startOutput() {
         return;
     }
     updateSectionEnd();
+    m_endReported = false;
     m_source->prepare(m_baseSample, m_stream.sampleRate());
     m_running = m_output.start(m_source.get(), m_stream.sampleRate());
 }
@@ -273,18 +274,34 @@ void clsFMod::seekTo(qint32 ms) {
     }
 }
 
+qint64 clsFMod::sampleReporting(qint32 pos) const {
+    // The first sample whose stream time, with the lead, reports pos.
+    const qint64 ms = std::max<qint64>(qint64(pos) - kPositionLead, 0);
+    qint64 sample = m_stream.msToSample(ms);
+    if (m_stream.sampleToMs(sample) < ms) {
+        ++sample;
+    }
+    return sample;
+}
+
+void clsFMod::updateDue() {
+    // The output's progress reaches this thread only when something is due: a watch or the end
+    // of the section. While nothing is, the thread sleeps through the playback.
+    qint64 due = m_endPosition > 0 ? sampleReporting(m_endPosition) : kNothingDue;
+    for (const Watch &w : m_watches) {
+        due = std::min(due, sampleReporting(w.ms));
+    }
+    m_dueFrames.store(due == kNothingDue ? kNothingDue : std::max<qint64>(due - m_baseSample, 0),
+                      std::memory_order_release);
+}
+
 void clsFMod::updateSectionEnd() {
     // Without an end the stream's own end stops the section: its length may still be an estimate.
     // The section ends on the first sample at or after its end, so the stream time reaches the
     // end exactly and watches at the end fire.
-    qint64 end = std::numeric_limits<qint64>::max();
-    if (m_endPosition > 0) {
-        const qint64 ms = m_endPosition - kPositionLead;
-        end = m_stream.msToSample(ms);
-        if (m_stream.sampleToMs(end) < ms) {
-            ++end;
-        }
-    }
+    const qint64 end =
+        m_endPosition > 0 ? sampleReporting(m_endPosition) : std::numeric_limits<qint64>::max();
+    updateDue();
     m_source->setEndSample(std::max<qint64>(end, 0));
 }
 
@@ -353,18 +370,28 @@ void clsFMod::GetPositionByBytes(qint32 &bytes) {
 int clsFMod::watchPosition(qint32 ms, std::function<void(qint32 pos)> callback) {
     const int id = m_nextWatchId++;
     m_watches.push_back({id, ms, std::move(callback)});
+    updateDue();
     return id;
 }
 
 void clsFMod::cancelWatch(int id) {
     std::erase_if(m_watches, [id](const Watch &w) { return w.id == id; });
+    updateDue();
 }
 
 void clsFMod::cancelAllWatches() {
     m_watches.clear();
+    updateDue();
 }
 
 void clsFMod::progressFromOutput() {
+    if (m_output.isActive()) {
+        if (m_output.framesPlayed() < m_dueFrames.load(std::memory_order_acquire)) {
+            return;
+        }
+    } else if (m_endReported.exchange(true)) {
+        return;  // the end of the output needs telling once
+    }
     if (QThread::currentThread() == m_context->thread()) {
         onProgress();
         return;
@@ -382,6 +409,7 @@ void clsFMod::progressFromOutput() {
 }
 
 void clsFMod::onProgress() {
+    ++m_progressRuns;
     if (m_running && m_endPosition > 0 && streamTime() >= m_endPosition - kPositionLead) {
         StopPlaying();
     }
@@ -402,6 +430,7 @@ void clsFMod::fireWatches() {
             ++it;
         }
     }
+    updateDue();
     std::sort(due.begin(), due.end(), [](const Watch &a, const Watch &b) { return a.ms < b.ms; });
     // A callback may play, seek or add watches: the due list is ours alone by now.
     for (const Watch &w : due) {

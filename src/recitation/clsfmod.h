@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -91,6 +92,10 @@ public:
     void cancelWatch(int id);
     void cancelAllWatches();
 
+    // How often the output's progress reached this thread (it does only when a watch or the
+    // section's end is due, or the output stopped).
+    int progressRuns() const { return m_progressRuns; }
+
     // The stream's decoder (for byte offsets of frames); the audio thread reads it while the
     // engine plays.
     Mp3Stream &stream() { return m_stream; }
@@ -109,6 +114,8 @@ private:
     void stopOutput();
     void seekTo(qint32 ms);
     void updateSectionEnd();
+    qint64 sampleReporting(qint32 pos) const;
+    void updateDue();
     void progressFromOutput();
     void onProgress();
     void fireWatches();
@@ -119,6 +126,10 @@ private:
     std::unique_ptr<Source> m_source;
     std::unique_ptr<QObject> m_context;  // queues the output's progress to our thread
     std::atomic<bool> m_progressQueued{false};
+    static constexpr qint64 kNothingDue = std::numeric_limits<qint64>::max();
+    // Frames of the current output start from which the output's progress concerns this thread.
+    std::atomic<qint64> m_dueFrames{kNothingDue};
+    std::atomic<bool> m_endReported{false};
     const EqGainTable *m_gainTable = nullptr;
     bool m_eqEnabled = false;
     EqGainTable m_eqGains{};
@@ -130,6 +141,7 @@ private:
     qint32 m_masterVolume = 255;
     std::vector<Watch> m_watches;
     int m_nextWatchId = 1;
+    int m_progressRuns = 0;
 };
 
 }  // namespace varnelo

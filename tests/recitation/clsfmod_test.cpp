@@ -224,6 +224,23 @@ TEST_F(ClsFModTest, ASectionEndingBetweenSamplesIsReachedAndWatchedToTheMillisec
     EXPECT_EQ(positionOf(m_fmod), 9001);
 }
 
+TEST_F(ClsFModTest, ProgressReachesTheEngineOnlyWhenSomethingIsDue) {
+    // Four seconds play in 1 ms steps: the engine looks only at the watch and at the end.
+    m_fmod.watchPosition(7000, [](qint32) {});
+    m_fmod.Play(5000, 9000);
+    const int before = m_fmod.progressRuns();
+    m_output.advance(4000);
+    EXPECT_FALSE(m_fmod.isPlaying());
+    EXPECT_LE(m_fmod.progressRuns() - before, 3);
+
+    // Without watches or an end, nothing before the stream runs out.
+    m_fmod.Play(10000, 0);
+    const int whole = m_fmod.progressRuns();
+    m_output.advance(1000);
+    EXPECT_EQ(m_fmod.progressRuns(), whole);
+    m_fmod.StopPlaying();
+}
+
 TEST_F(ClsFModTest, ByteOffsetOfTheFramePlaying) {
     Mp3Stream reference;
     ASSERT_TRUE(reference.open(m_bursts));
