@@ -1,11 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QThread>
 
-#include "../testapplication.h"
 #include "mp3fixture.h"
 #include "platform/fakeaudiooutput.h"
 #include "recitation/clsfmod.h"

@@ -796,6 +796,20 @@ TEST(RecitationControllerRealTime, CurrentVerseFollowsTheSound) {
 
 namespace {
 
+// AddressSanitizer holds freed blocks back for a while, so resident memory grows there without
+// a leak; its own leak check stands in.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kResidentMemoryTells = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kResidentMemoryTells = false;
+#else
+constexpr bool kResidentMemoryTells = true;
+#endif
+#else
+constexpr bool kResidentMemoryTells = true;
+#endif
+
 // Resident memory of this process in bytes; -1 where /proc does not tell.
 qint64 residentBytes() {
     QFile statm("/proc/self/statm");
@@ -863,7 +877,7 @@ TEST_F(RecitationControllerTest, UnlimitedRangeOverAWholeSuraSoaksWithoutGrowing
     EXPECT_TRUE(
         m_controller.status().endsWith(QStringLiteral("Repetition %1").arg(kRepetitions + 1)))
         << m_controller.status().toStdString();
-    if (residentAtThousand > 0) {
+    if (kResidentMemoryTells && residentAtThousand > 0) {
         EXPECT_LT(residentBytes() - residentAtThousand, 512 * 1024);
     }
     m_controller.cmdStop_Click();
