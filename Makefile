@@ -58,7 +58,7 @@ bench: demo
 # ends the test that meets it: a report alone would go unseen in a test that passes.
 asan:
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp \
-	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 $(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DVARNELO_SANITIZE=ON -DVARNELO_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug"
+	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1:suppressions=$(CURDIR)/tools/ubsan.supp $(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DVARNELO_SANITIZE=ON -DVARNELO_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug"
 
 clean:
 	rm -rf $(BUILD)
