@@ -73,7 +73,7 @@ start() {
         echo "no PulseAudio server answers" >&2
         return 1
     fi
-    if ! pactl list short sinks 2>/dev/null | grep -q "[[:space:]]$sink[[:space:]]"; then
+    if ! pactl list short sinks 2>/dev/null | grep -q "[[:space:]]${sink}[[:space:]]"; then
         if ! index=$(pactl load-module module-null-sink sink_name="$sink"); then
             echo "the null sink could not be loaded" >&2
             return 1
