@@ -55,9 +55,11 @@ bench: demo
 		if [ -f "$$b" ] && [ -x "$$b" ]; then "$$b" || exit 1; fi; \
 	done'
 
-# The tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+# The tests once more under AddressSanitizer and UndefinedBehaviorSanitizer. Undefined behaviour
+# ends the test that meets it: a report alone would go unseen in a test that passes.
 asan:
-	LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp $(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DVARNELO_SANITIZE=ON -DVARNELO_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug"
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp \
+	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1:suppressions=$(CURDIR)/tools/ubsan.supp $(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DVARNELO_SANITIZE=ON -DVARNELO_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug"
 
 clean:
 	rm -rf $(BUILD)

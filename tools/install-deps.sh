@@ -8,6 +8,7 @@ packages=(
     libmpg123-dev libgif-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     lame libmp3lame-dev espeak-ng mpg123 fonts-hosny-amiri
+    ffmpeg
     pulseaudio pulseaudio-utils xvfb
 )
 

@@ -50,7 +50,7 @@ qint64 saturatingAdd(qint64 a, qint64 b) {
 // floor(a * mul / div) for 0 < mul, div < 2^31, saturating instead of overflowing.
 qint64 mulDivFloor(qint64 a, qint64 mul, qint64 div) {
     const qint64 whole = divFloor(a, div);
-    const qint64 rest = a - whole * div;  // 0 <= rest < div
+    const qint64 rest = (a % div + div) % div;  // 0 <= rest < div; a - whole * div can overflow
     if (whole > kMax / mul || whole < kMin / mul) {
         return whole > 0 ? kMax : kMin;
     }

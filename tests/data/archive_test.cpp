@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "data/archive.h"
@@ -244,4 +245,54 @@ TEST_F(ArchiveTest, HugeDecimalFieldsAreRefusedNotWrapped) {
                     .error.startsWith("Damaged directory"));
     EXPECT_TRUE(ExtractMemberUnchecked(handMade("abc", "1:a:0:18446744073709551619:"), "a", temp())
                     .error.contains("runs past the directory"));
+
+// A work folder that is missing or cannot hold files (here: a path through a plain file, which
+// no user may write into) fails the extraction with the file named, writes nothing elsewhere and
+// leaves the member extractable once the folder is usable.
+TEST_F(ArchiveTest, ExtractionIntoAnUnusableWorkFolderFails) {
+    ArchiveWriter writer;
+    writer.addMember("001.txt", "verse text", ArchiveWriter::Packing::Encode);
+    writer.addMember("002.pos", "positions", ArchiveWriter::Packing::Store);
+    const QString archive = path("a.dat");
+    ASSERT_FALSE(writer.writeTo(archive).has_value());
+    const QString plainFile = write("plain", "not a folder");
+
+    for (const QString &folder : {path("missing/"), plainFile + "/"}) {
+        const ExtractResult decoded = ExtractMember(archive, "001.txt", folder);
+        EXPECT_EQ(decoded.status, ExtractResult::Status::Failed) << folder.toStdString();
+        EXPECT_TRUE(decoded.error.contains(folder + "001.txt")) << decoded.error.toStdString();
+        const ExtractResult raw = ExtractMemberUnchecked(archive, "002.pos", folder);
+        EXPECT_EQ(raw.status, ExtractResult::Status::Failed) << folder.toStdString();
+        EXPECT_TRUE(raw.error.contains(folder + "002.pos")) << raw.error.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(path("missing")));
+    EXPECT_EQ(readFileBytes(plainFile), "not a folder");
+    EXPECT_EQ(readFileBytes(ExtractMember(archive, "001.txt", temp()).path), "verse text");
+}
+
+// A write that cannot be done names the archive and keeps the one already there whole.
+TEST_F(ArchiveTest, AFailedWriteSaysSoAndKeepsTheOldArchive) {
+    ArchiveWriter old;
+    old.addMember("a", "old", ArchiveWriter::Packing::Store);
+    const QString archive = path("a.dat");
+    ASSERT_FALSE(old.writeTo(archive).has_value());
+    const QByteArray before = readFileBytes(archive);
+
+    ArchiveWriter writer;
+    writer.addMember("a", "new", ArchiveWriter::Packing::Store);
+    const QString intoMissing = path("missing/b.dat");
+    EXPECT_EQ(writer.writeTo(intoMissing).value_or("").left(intoMissing.size() + 15),
+              "Cannot write " + intoMissing + ": ");
+    EXPECT_FALSE(QFileInfo::exists(path("missing")));
+    const QString ontoFolder = m_dir.path() + "/tmp";
+    EXPECT_TRUE(writer.writeTo(ontoFolder).value_or("").startsWith("Cannot write " + ontoFolder));
+    EXPECT_TRUE(QFileInfo(ontoFolder).isDir());
+
+    // Members that cannot be written refuse the write before anything is touched.
+    ArchiveWriter twice;
+    twice.addMember("a", "1", ArchiveWriter::Packing::Store);
+    twice.addMember("a", "2", ArchiveWriter::Packing::Store);
+    EXPECT_EQ(twice.writeTo(archive), "Member name used twice: a");
+    EXPECT_EQ(readFileBytes(archive), before);
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"a.dat"});
 }

@@ -5,10 +5,12 @@
 #include <QMediaDevices>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <vector>
 
@@ -24,6 +26,29 @@ namespace {
 
 constexpr int kRate = 44100;
 
+// The null sink from tools/sound-server.sh for the life of a test; what the script had to start
+// (a daemon, the sink module) is stopped again at the end, a server that was running stays.
+class SoundServer {
+public:
+    SoundServer() {
+        QProcess script;
+        script.start("bash", {kScript, "start", m_state.filePath("state")});
+        if (!script.waitForFinished(20000)) {
+            m_error = "tools/sound-server.sh did not finish";
+        } else if (script.exitStatus() != QProcess::NormalExit || script.exitCode() != 0) {
+            m_error = script.readAllStandardError().trimmed();
+        }
+    }
+    ~SoundServer() { QProcess::execute("bash", {kScript, "stop", m_state.filePath("state")}); }
+    bool started() const { return m_error.isEmpty(); }
+    QString error() const { return m_error; }
+
+private:
+    static constexpr const char *kScript = VARNELO_SOURCE_DIR "/tools/sound-server.sh";
+    QTemporaryDir m_state;
+    QString m_error;
+};
+
 }  // namespace
 
 // Plays a tone through the real sink into a PulseAudio null sink and records what reached it,
@@ -31,15 +56,15 @@ constexpr int kRate = 44100;
 // events.
 TEST(QtAudioOutput, PlaysTheToneAtItsLevelIntoASoundServerThroughAStall) {
     VARNELO_SKIP_WITHOUT_LAME();
-    QProcess server;
-    server.start("bash", {VARNELO_SOURCE_DIR "/tools/sound-server.sh"});
-    if (!server.waitForFinished(20000) || server.exitCode() != 0) {
-        GTEST_SKIP() << "no sound server could be started ("
-                     << server.readAllStandardError().trimmed().toStdString()
-                     << "): the playback test needs PulseAudio";
+    SoundServer server;
+    if (!server.started()) {
+        VARNELO_SKIP_UNLESS_CI("no sound server could be started ("
+                               << server.error().toStdString()
+                               << "): the playback test needs PulseAudio");
     }
     if (QStandardPaths::findExecutable("parec").isEmpty()) {
-        GTEST_SKIP() << "parec (pulseaudio-utils) is not installed: nothing can record the sink";
+        VARNELO_SKIP_UNLESS_CI(
+            "parec (pulseaudio-utils) is not installed: nothing can record the sink");
     }
 
     TestCoreApplication app;
@@ -50,7 +75,8 @@ TEST(QtAudioOutput, PlaysTheToneAtItsLevelIntoASoundServerThroughAStall) {
         }
     }
     if (nullSink.isNull()) {
-        GTEST_SKIP() << "Qt Multimedia does not see the PulseAudio null sink (another backend?)";
+        VARNELO_SKIP_UNLESS_CI(
+            "Qt Multimedia does not see the PulseAudio null sink (another backend?)");
     }
 
     Mp3Maker maker;
@@ -132,4 +158,50 @@ TEST(QtAudioOutput, PlaysTheToneAtItsLevelIntoASoundServerThroughAStall) {
     for (const std::vector<double> &channel : levels) {
         EXPECT_NEAR(median(channel), -12.04 + 20 * std::log10(128.0 / 255), 1.0);
     }
+}
+
+namespace {
+
+// Endless silence that counts its pulls.
+class CountingSource : public PcmSource {
+public:
+    qint64 readFrames(qint16 *out, qint64 frames) override {
+        ++m_reads;
+        std::fill(out, out + 2 * frames, qint16(0));
+        return frames;
+    }
+    int reads() const { return m_reads; }
+
+private:
+    std::atomic<int> m_reads{0};
+};
+
+}  // namespace
+
+// Without a device nothing starts, nothing is pulled, and the engine reports that it plays
+// nothing rather than a position that never moves.
+TEST(QtAudioOutput, WithoutADeviceStartFailsAndTheEngineDoesNotPlay) {
+    TestCoreApplication app;
+    QtAudioOutput output{QAudioDevice()};
+    EXPECT_FALSE(output.isAvailable());
+    CountingSource source;
+    EXPECT_FALSE(output.start(&source, kRate));
+    EXPECT_FALSE(output.isActive());
+    EXPECT_EQ(output.framesPlayed(), 0);
+    output.setPaused(true);
+    output.stop();
+    runEventsFor(100);
+    EXPECT_EQ(source.reads(), 0);
+
+    VARNELO_SKIP_WITHOUT_LAME();
+    Mp3Maker maker;
+    const QString path = maker.make("tone", tone(kRate, 2, kRate, 1000, 0.25), {"-b", "128"});
+    ASSERT_FALSE(path.isEmpty());
+    clsFMod fmod(output);
+    ASSERT_TRUE(fmod.OpenMP3File(path));
+    fmod.Play(0, 500);
+    runEventsFor(100);
+    EXPECT_FALSE(fmod.isPlaying());
+    EXPECT_FALSE(output.isActive());
+    EXPECT_EQ(source.reads(), 0);
 }

@@ -1,11 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QThread>
 
-#include "../testapplication.h"
 #include "mp3fixture.h"
 #include "platform/fakeaudiooutput.h"
 #include "recitation/clsfmod.h"
@@ -324,81 +320,4 @@ TEST(ClsFMod, WithoutASoundDeviceItSaysSoOnceAndCarriesOn) {
     for (const auto &[code, text] : texts) {
         EXPECT_EQ(clsFMod::FModErrorText(code), text) << code;
     }
-}
-
-// The output plays in real time from a thread of its own while the engine's thread stalls for a
-// second without handling events, as a GUI thread does behind a slow dialog or disk.
-TEST(ClsFModAudioThread, AStalledEngineThreadLosesNoSampleAndKeepsPositionsExact) {
-    VARNELO_SKIP_WITHOUT_LAME();
-    TestCoreApplication app;
-    Mp3Maker maker;
-    const QString path = maker.make("tone", tone(kRate, 2, 4 * kRate, 1000, 0.25), {"-b", "192"});
-    FakeAudioOutput output(true, FakeAudioOutput::Mode::Paced);
-    clsFMod fmod(output);
-    ASSERT_TRUE(fmod.OpenMP3File(path));
-    EqGainTable gains{-6, 0, 0, 3, 5, -2, 0, 0, 0, 0};
-    fmod.bindEqualizerGains(&gains);
-    fmod.EnableEqualizer();
-    fmod.SetEqualizerValue();
-    fmod.SetVolume(700);
-
-    std::vector<std::pair<qint32, bool>> fired;  // position, on the engine's thread
-    fmod.watchPosition(1800, [&](qint32 pos) {
-        fired.push_back({pos, QThread::currentThread() == QCoreApplication::instance()->thread()});
-    });
-    const qint64 base = qint64(kRate);  // 1000 ms
-    const auto reported = [&](qint64 played) {
-        return qint32((base + played) * 1000 / kRate) + 200;
-    };
-    fmod.Play(1000, 3700);
-    runEventsFor(300);
-    EXPECT_TRUE(fired.empty());
-    QThread::msleep(1000);
-
-    // The sound went on; the watch it passed waits for this thread.
-    const qint64 before = output.framesPlayed();
-    const qint32 pos = positionOf(fmod);
-    const qint64 after = output.framesPlayed();
-    EXPECT_GE(pos, reported(before));
-    EXPECT_LE(pos, reported(after));
-    EXPECT_GE(pos, 1000 + 200 + 1250);
-    EXPECT_TRUE(fmod.isPlaying());
-    EXPECT_TRUE(fired.empty());
-    runEventsFor(20);
-    ASSERT_EQ(fired.size(), 1u);
-    EXPECT_GE(fired[0].first, pos);
-    EXPECT_TRUE(fired[0].second);
-
-    QElapsedTimer timer;
-    timer.start();
-    while (fmod.isPlaying() && timer.elapsed() < 5000) {
-        runEventsFor(10);
-    }
-    ASSERT_FALSE(fmod.isPlaying());
-    EXPECT_EQ(positionOf(fmod), 3700);
-    EXPECT_EQ(output.underrunFrames(), 0);
-
-    // Every sample of 1000..3500 ms, as a straight decode through the same equalizer and volume.
-    Mp3Stream reference;
-    ASSERT_TRUE(reference.open(path));
-    const qint64 count = reference.msToSample(3500) - base;
-    ASSERT_EQ(output.recordedFrames(), count);
-    std::vector<qint16> decoded(size_t(count) * 2);
-    reference.seekSample(base);
-    ASSERT_EQ(reference.read(decoded.data(), count), count);
-    std::vector<double> mix(decoded.begin(), decoded.end());
-    for (double &x : mix) {
-        x /= 32768.0;
-    }
-    ParametricEq eq(kRate);
-    eq.setEnabled(true);
-    eq.setGains(gains);
-    eq.reset();
-    eq.process(mix.data(), count);
-    MasterStage master(kRate);
-    master.setGain(fmod.masterVolume() / 255.0);
-    master.reset();
-    std::vector<qint16> expected(decoded.size());
-    master.process(mix.data(), expected.data(), count);
-    EXPECT_TRUE(output.recorded() == expected);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -338,4 +339,74 @@ TEST(MpegHeader, ReadsLayoutAndRefusesJunk) {
     EXPECT_TRUE(isInfoFrame(*mpeg1, info));
     info.replace(36, 4, "Xinf");
     EXPECT_FALSE(isInfoFrame(*mpeg1, info));
+}
+
+namespace {
+
+// A frame index of one frame per second of `length` ms, each 1000 bytes, that the test shapes.
+class FixedFrames : public FrameLocator {
+public:
+    explicit FixedFrames(qint32 length, bool found = true) : m_length(length), m_found(found) {}
+    qint32 lengthMs() const override { return m_length; }
+    std::optional<FrameSpan> frameAt(qint32 ms) const override {
+        if (!m_found || ms < 0 || ms > m_length) {
+            return std::nullopt;
+        }
+        const qint64 n = std::min(ms, m_length - 1) / 1000;
+        return FrameSpan{n * 1000, n * 1000 + 1000, -1};
+    }
+    std::optional<FrameSpan> frameBefore(qint64) const override { return std::nullopt; }
+
+private:
+    qint32 m_length;
+    bool m_found;
+};
+
+}  // namespace
+
+// Each reason a cut fails gives its own message, and never leaves a target behind or touches
+// an existing one.
+TEST(Mp3Cut, EachFailureSaysWhyAndLeavesTheTargetAlone) {
+    Mp3Maker maker;
+    const QString source = maker.writeFile("source.mp3", QByteArray(5000, 'a'));
+    const QString target = maker.writeFile("target.mp3", "the old cut");
+    const QString missing = maker.dir() + "/missing.mp3";
+    const QString noFolder = maker.dir() + "/no/such/folder/cut.mp3";
+    struct Case {
+        QString source;
+        const FrameLocator &frames;
+        qint32 start, end;
+        QString target;
+        QString error;
+    };
+    const FixedFrames five(5000), empty(0), lost(5000, false), long_(9000);
+    const Case cases[] = {
+        {source, empty, 0, 10, target, source + ": no MPEG audio frames"},
+        {source, five, -1, 10, target, "range -1..10 ms is not within the file's 0..5000 ms"},
+        {source, five, 300, 200, target, "range 300..200 ms is not within the file's 0..5000 ms"},
+        {source, five, 5001, 6000, target,
+         "range 5001..6000 ms is not within the file's 0..5000 ms"},
+        {source, lost, 0, 1000, target, source + ": no frames found for 0..1000 ms"},
+        {missing, five, 0, 1000, target, missing + ": No such file or directory"},
+        {source, long_, 0, 9000, target, source + ": shorter than its frame index"},
+    };
+    for (const Case &c : cases) {
+        const Mp3CutResult cut = CutMp3Range(c.source, c.frames, c.start, c.end, c.target, {});
+        EXPECT_FALSE(cut.ok());
+        EXPECT_EQ(cut.error, c.error);
+        EXPECT_EQ(readFileBytes(target), "the old cut") << c.error.toStdString();
+    }
+
+    // A target in a folder that does not exist: named, and nothing is made on the way.
+    const Mp3CutResult cut = CutMp3Range(source, five, 0, 1000, noFolder, {});
+    EXPECT_TRUE(cut.error.startsWith(noFolder + ": ")) << cut.error.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(maker.dir() + "/no"));
+    EXPECT_EQ(QDir(maker.dir()).entryList(QDir::Files, QDir::Name),
+              (QStringList{"source.mp3", "target.mp3"}));
+
+    // The same range from the intact index cuts, which shows the cases above failed for their
+    // own reason only.
+    const Mp3CutResult good = CutMp3Range(source, five, 0, 1000, target, {});
+    EXPECT_TRUE(good.ok()) << good.error.toStdString();
+    EXPECT_EQ(good.audioBytes, 2000);
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+
+#include <QFile>
 #include <QRandomGenerator>
 
 #include <mpg123.h>
@@ -164,34 +166,44 @@ TEST(Mp3Stream, BadFilesFailCleanlyAndTheStreamStaysUsable) {
     const QByteArray goodBytes = readFileBytes(good);
 
     QByteArray noise(256 * 1024, 0);
+    QRandomGenerator random(5);
     for (char &c : noise) {
-        c = char(QRandomGenerator::global()->generate());
+        c = char(random.generate());
     }
     QByteArray fakeFrames;  // valid-looking headers with nothing decodable behind them
     for (int i = 0; i < 200; ++i) {
         fakeFrames.append(QByteArray::fromHex("FFFB9064") + QByteArray(413, '\0'));
     }
-    const QStringList bad = {
-        maker.dir() + "/missing.mp3",
-        maker.writeFile("empty.mp3", {}),
-        maker.writeFile("noise.mp3", noise),
-        maker.writeFile("text.mp3", QByteArray("not an mp3 at all\n").repeated(1000)),
-        maker.writeFile("cut.mp3", goodBytes.left(300)),
-        maker.writeFile("tagonly.mp3",
-                        QByteArray("ID3\x03\x00\x00\x00\x00\x00\x10", 10) + QByteArray(16, 'x')),
-        maker.dir(),
+    const std::pair<QString, QString> bad[] = {
+        {maker.dir() + "/missing.mp3", "file not found"},
+        {maker.writeFile("empty.mp3", {}), "file is empty"},
+        {maker.writeFile("noise.mp3", noise), "no audio frames"},
+        {maker.writeFile("text.mp3", QByteArray("not an mp3 at all\n").repeated(1000)),
+         "no audio frames"},
+        {maker.writeFile("cut.mp3", goodBytes.left(300)), "no audio frames"},
+        {maker.writeFile("tagonly.mp3",
+                         QByteArray("ID3\x03\x00\x00\x00\x00\x00\x10", 10) + QByteArray(16, 'x')),
+         "no audio frames"},
+        {maker.dir(), "file not found"},
     };
     Mp3Stream stream;
-    for (const QString &path : bad) {
+    for (const auto &[path, why] : bad) {
         EXPECT_FALSE(stream.open(path)) << path.toStdString();
         EXPECT_FALSE(stream.isOpen());
-        EXPECT_FALSE(stream.errorString().isEmpty());
+        EXPECT_EQ(stream.errorString(), path + ": " + why);
         EXPECT_EQ(stream.lengthMs(), 0);
         qint16 pcm[64];
         EXPECT_EQ(stream.read(pcm, 32), 0);
         EXPECT_FALSE(stream.seekMs(10));
         EXPECT_EQ(stream.frameOffsetAt(0), -1);
         EXPECT_EQ(stream.frameEndOffsetAt(0), -1);
+    }
+    // A file this user may not read (root reads every file, so there it is left out).
+    const QString locked = maker.writeFile("locked.mp3", goodBytes);
+    QFile::setPermissions(locked, QFileDevice::Permissions());
+    if (QFile probe(locked); !probe.open(QIODevice::ReadOnly)) {
+        EXPECT_FALSE(stream.open(locked));
+        EXPECT_EQ(stream.errorString(), locked + ": cannot open file");
     }
     // Frames that decode to silence are still a stream.
     ASSERT_TRUE(stream.open(maker.writeFile("fake.mp3", fakeFrames)));

@@ -7,6 +7,7 @@
 
 #include "mp3fixture.h"
 #include "recitation/parametriceq.h"
+#include "referencebiquad.h"
 
 using namespace varnelo;
 using varnelo::test::toneLevelDb;
@@ -73,10 +74,38 @@ TEST(ParametricEq, CookbookPeakHasItsGainAtTheCentreAndHalfAtTheBandEdges) {
             }
         }
     }
-    const BiquadCoefficients flat = peakingCoefficients(1000, 1.5, 0, kRate);
-    EXPECT_DOUBLE_EQ(flat.b0, 1);
-    EXPECT_DOUBLE_EQ(flat.b1, flat.a1);
-    EXPECT_DOUBLE_EQ(flat.b2, flat.a2);
+}
+
+// Each band, boosted or cut, filters noise as the cookbook filter does, and a band at 0 dB is the
+// identity.
+TEST(ParametricEq, EachBandFiltersAsTheTextbookPeakDoes) {
+    std::vector<double> noise(size_t(kRate / 10) * 2);
+    quint32 state = 11;
+    for (double &x : noise) {
+        state = state * 1664525u + 1013904223u;
+        x = (double(state >> 8) / double(1 << 24) - 0.5) * 0.5;
+    }
+    for (int band = 0; band < ParametricEq::kBands; ++band) {
+        for (const float gain : {7.5f, -12.0f, 0.0f}) {
+            ParametricEq eq(kRate);
+            eq.setEnabled(true);
+            eq.setGains(oneBand(band, gain));
+            eq.reset();
+            std::vector<double> filtered = noise;
+            eq.process(filtered.data(), qint64(noise.size() / 2));
+            test::ReferencePeak left(kEqCentres[size_t(band)], 1.5, gain, kRate);
+            test::ReferencePeak right(kEqCentres[size_t(band)], 1.5, gain, kRate);
+            double worst = 0;
+            for (size_t i = 0; i < noise.size(); i += 2) {
+                worst = std::max(worst, std::abs(filtered[i] - left.step(noise[i])));
+                worst = std::max(worst, std::abs(filtered[i + 1] - right.step(noise[i + 1])));
+            }
+            EXPECT_LT(worst, 1e-9) << kEqCentres[size_t(band)] << " Hz at " << gain << " dB";
+            if (gain == 0) {
+                EXPECT_EQ(filtered, noise);
+            }
+        }
+    }
 }
 
 TEST(ParametricEq, EachBandBoostsAndCutsItsCentreAndLeavesFarBandsAlone) {
