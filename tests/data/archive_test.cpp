@@ -205,47 +205,6 @@ TEST_F(ArchiveTest, DirectoryMustFitTheReadersWindow) {
     EXPECT_EQ(twice.problem().value_or(""), "Member name used twice: a");
 }
 
-TEST_F(ArchiveTest, MemberNamesThatLeaveTheFolderAreAbsent) {
-    // Each name is listed in the archive, so only the name itself can keep it in the folder.
-    const QString outside = path("abs.txt");
-    const QStringList names = {"../evil.txt", outside, "sub/x.txt", "..\\evil.txt",
-                               "..",          ".",     "C:x.txt",   "./x.txt"};
-    QByteArray dir = QByteArray::number(names.size()) + ':';
-    QByteArray data;
-    for (const QString &name : names)
-        dir += name.toLatin1() + ':';
-    dir += QByteArray("0:").repeated(names.size());
-    for (int i = 0; i < names.size(); ++i) {
-        data += "HE0\rab";
-        dir += "6:";
-    }
-    const QString archive = handMade(data, dir);
-    ASSERT_TRUE(QDir(temp()).mkpath("sub"));
-    for (const QString &name : names) {
-        EXPECT_TRUE(ExtractMember(archive, name, temp()).fileNotFound()) << name.toStdString();
-        EXPECT_TRUE(ExtractMemberUnchecked(archive, name, temp()).fileNotFound())
-            << name.toStdString();
-    }
-    EXPECT_FALSE(QFile::exists(path("evil.txt")));
-    EXPECT_FALSE(QFile::exists(outside));
-    EXPECT_EQ(QDir(temp()).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList());
-    EXPECT_EQ(QDir(temp() + "sub").entryList(QDir::Files), QStringList());
-    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList({"hand.dat"}));
-}
-
-TEST_F(ArchiveTest, HugeDecimalFieldsAreRefusedNotWrapped) {
-    // 19 and 25 digits pass any 64-bit value; sizes that add up past it too.
-    EXPECT_TRUE(listArchiveMembers(handMade("abc", "1:a:0:9999999999999999999:"))
-                    .error.contains("runs past the directory"));
-    EXPECT_TRUE(listArchiveMembers(handMade("abc", "1:a:0:9999999999999999999999999:"))
-                    .error.contains("runs past the directory"));
-    EXPECT_TRUE(listArchiveMembers(handMade("abc", "2:a:b:0:0:3:9223372036854775807:"))
-                    .error.contains("Member b runs past the directory"));
-    EXPECT_TRUE(listArchiveMembers(handMade("abc", "9999999999999999999:a:0:3:"))
-                    .error.startsWith("Damaged directory"));
-    EXPECT_TRUE(ExtractMemberUnchecked(handMade("abc", "1:a:0:18446744073709551619:"), "a", temp())
-                    .error.contains("runs past the directory"));
-
 // A work folder that is missing or cannot hold files (here: a path through a plain file, which
 // no user may write into) fails the extraction with the file named, writes nothing elsewhere and
 // leaves the member extractable once the folder is usable.
@@ -295,4 +254,46 @@ TEST_F(ArchiveTest, AFailedWriteSaysSoAndKeepsTheOldArchive) {
     EXPECT_EQ(twice.writeTo(archive), "Member name used twice: a");
     EXPECT_EQ(readFileBytes(archive), before);
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"a.dat"});
+}
+
+TEST_F(ArchiveTest, MemberNamesThatLeaveTheFolderAreAbsent) {
+    // Each name is listed in the archive, so only the name itself can keep it in the folder.
+    const QString outside = path("abs.txt");
+    const QStringList names = {"../evil.txt", outside, "sub/x.txt", "..\\evil.txt",
+                               "..",          ".",     "C:x.txt",   "./x.txt"};
+    QByteArray dir = QByteArray::number(names.size()) + ':';
+    QByteArray data;
+    for (const QString &name : names)
+        dir += name.toLatin1() + ':';
+    dir += QByteArray("0:").repeated(names.size());
+    for (int i = 0; i < names.size(); ++i) {
+        data += "HE0\rab";
+        dir += "6:";
+    }
+    const QString archive = handMade(data, dir);
+    ASSERT_TRUE(QDir(temp()).mkpath("sub"));
+    for (const QString &name : names) {
+        EXPECT_TRUE(ExtractMember(archive, name, temp()).fileNotFound()) << name.toStdString();
+        EXPECT_TRUE(ExtractMemberUnchecked(archive, name, temp()).fileNotFound())
+            << name.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(path("evil.txt")));
+    EXPECT_FALSE(QFile::exists(outside));
+    EXPECT_EQ(QDir(temp()).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList());
+    EXPECT_EQ(QDir(temp() + "sub").entryList(QDir::Files), QStringList());
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList({"hand.dat"}));
+}
+
+TEST_F(ArchiveTest, HugeDecimalFieldsAreRefusedNotWrapped) {
+    // 19 and 25 digits pass any 64-bit value; sizes that add up past it too.
+    EXPECT_TRUE(listArchiveMembers(handMade("abc", "1:a:0:9999999999999999999:"))
+                    .error.contains("runs past the directory"));
+    EXPECT_TRUE(listArchiveMembers(handMade("abc", "1:a:0:9999999999999999999999999:"))
+                    .error.contains("runs past the directory"));
+    EXPECT_TRUE(listArchiveMembers(handMade("abc", "2:a:b:0:0:3:9223372036854775807:"))
+                    .error.contains("Member b runs past the directory"));
+    EXPECT_TRUE(listArchiveMembers(handMade("abc", "9999999999999999999:a:0:3:"))
+                    .error.startsWith("Damaged directory"));
+    EXPECT_TRUE(ExtractMemberUnchecked(handMade("abc", "1:a:0:18446744073709551619:"), "a", temp())
+                    .error.contains("runs past the directory"));
 }
