@@ -211,6 +211,9 @@ GifParseResult parseGif(QByteArray data, qint64 foreColour, bool changeTranspare
         // A frame begun without an image descriptor has nothing to draw.
         if (!findImageDescriptor(bytes, pos, frame))
             break;
+        // A descriptor cut short is no frame: its missing bytes are not zeros to draw by.
+        if (pos + 10 > bytes.size())
+            break;
         readImage(bytes, pos, frame);
         if (changeTransparentColour)
             makeTransparentUnique(gif, data, frame);
