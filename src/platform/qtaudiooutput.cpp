@@ -16,7 +16,9 @@ namespace varnelo {
 
 namespace {
 
-constexpr int kTickMs = 5;
+// How often the played count is published: often enough for a verse step to land within a few
+// ms of its end, seldom enough that reciting costs little (every wake asks the sound server).
+constexpr int kTickMs = 10;
 // After the source ends the device plays out its buffer; it is given up on only when its played
 // count stands still this long.
 constexpr int kStallMs = 500;
