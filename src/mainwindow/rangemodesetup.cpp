@@ -58,7 +58,7 @@ std::optional<RangeModeOptions> RangeModeSetup::save(const RangeModeEntries &ent
                                                      SettingsStore &store) {
     if (firstError(entries))
         return std::nullopt;
-    const QString section = QLatin1String(kSection);
+    const QString section = QLatin1String(rangekeys::Section);
     RangeModeOptions options;
     options.NoofTimes = entries.unlimitedTimes ? 0 : *toInteger(entries.times);
     options.Pause = *toInteger(entries.pause);
@@ -71,14 +71,14 @@ std::optional<RangeModeOptions> RangeModeSetup::save(const RangeModeEntries &ent
     options.RestartSura = entries.afterSura == 1;
     options.StopRecitation = entries.afterSura == 2;
 
-    store.save(section, "NoofTimes", entries.unlimitedTimes ? "0" : entries.times);
-    store.save(section, "Pause", entries.pause);
-    store.save(section, "PauseBetweenVerses",
+    store.save(section, rangekeys::NoofTimes, entries.unlimitedTimes ? "0" : entries.times);
+    store.save(section, rangekeys::Pause, entries.pause);
+    store.save(section, rangekeys::PauseBetweenVerses,
                versePause ? entries.pauseBetweenVerses : QStringLiteral("0"));
-    store.save(section, "NextRange", flagText(options.NextRange));
-    store.save(section, "NextSura", flagText(options.NextSura));
-    store.save(section, "RestartSura", flagText(options.RestartSura));
-    store.save(section, "StopRecitation", flagText(options.StopRecitation));
+    store.save(section, rangekeys::NextRange, flagText(options.NextRange));
+    store.save(section, rangekeys::NextSura, flagText(options.NextSura));
+    store.save(section, rangekeys::RestartSura, flagText(options.RestartSura));
+    store.save(section, rangekeys::StopRecitation, flagText(options.StopRecitation));
     return options;
 }
 

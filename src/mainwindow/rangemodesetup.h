@@ -32,7 +32,6 @@ struct RangeModeEntryError {
 // The rules of the range mode settings window, apart from its widgets.
 class RangeModeSetup {
 public:
-    static constexpr char kSection[] = "RangeModeSetup";
     static constexpr char kNotNumber[] = "please enter a number";
     static constexpr char kNotPositive[] = "please enter a number greater than 0 ";
     static constexpr char kHelpTitle[] = "Range mode settings - Help";
