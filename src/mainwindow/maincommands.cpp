@@ -11,6 +11,7 @@
 #include "controls/ucslider.h"
 #include "data/suracatalogue.h"
 #include "display/arabicpage.h"
+#include "display/settingskeys.h"
 #include "mainwindow/frmmain.h"
 #include "mainwindow/frmquicksuraselect.h"
 #include "mainwindow/frmquickverseselect.h"
@@ -137,7 +138,6 @@ void MainCommands::showRange(const VerseRange &range) {
             (void)model.setMax(range.Max);
         (void)model.setValue(values[i]);
     }
-    m_panel.sliders[1]->setProperty("RangeLengthOverride", range.RangeLengthOverride);
     m_showingRange = false;
 }
 
@@ -222,9 +222,9 @@ void MainCommands::CallVerseSelecter() {
 
 void MainCommands::RestoreLastPosition() {
     ConvertingReader reader(m_services.store);
-    const QString main = QStringLiteral("Main");
+    const QString main = QLatin1String(keys::Main);
     // Each value is applied on its own: one that does not fit leaves that slider as it was.
-    const int sura = reader.value(main, QStringLiteral("Sura"), QStringLiteral("0"), toInteger, 0);
+    const int sura = reader.value(main, keys::Sura, QStringLiteral("0"), toInteger, 0);
     // The last exit had no sura: there is no position to restore, and clearing the list would
     // leave the current sura sounding with no key able to pause it.
     if (sura == -1)
@@ -234,16 +234,14 @@ void MainCommands::RestoreLastPosition() {
     if (suraListIndex() < 0 || suraLoading())
         return;
     const VerseRange &range = m_controller.range();
-    const std::array<QString, 3> keys = {QStringLiteral("RB"), QStringLiteral("RE"),
-                                         QStringLiteral("CurPos")};
+    const std::array<const char *, 3> sliderKeys = {keys::RangeBegin, keys::RangeEnd, keys::CurPos};
     const std::array<int, 3> defaults = {0, range.Max, 0};
     for (int i = 0; i < 3; ++i) {
         const int value =
-            reader.value(main, keys[i], QString::number(defaults[i]), toInteger, defaults[i]);
+            reader.value(main, sliderKeys[i], QString::number(defaults[i]), toInteger, defaults[i]);
         (void)m_controller.setSlider(i, value);
     }
-    const int verse =
-        reader.value(main, QStringLiteral("CurVerse"), QStringLiteral("0"), toInteger, 0);
+    const int verse = reader.value(main, keys::CurVerse, QStringLiteral("0"), toInteger, 0);
     if (verse >= 0 && verse <= range.Max)
         m_controller.setCurrentVerse(verse);
     SetText();
