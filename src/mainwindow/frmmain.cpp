@@ -225,9 +225,8 @@ void frmMain::buildArabicPanel() {
     makeSkinButton(panel, QStringLiteral("imgClose_1"), QStringLiteral("x"),
                    [this] { toggleWindow(1); });
 
-    m_page = new ArabicPage(
-        panel, m_messages,
-        {[this] { return selectedSuraNumber(); }, [this] { return CurrentVerse(); }});
+    m_page = new ArabicPage(panel, m_messages,
+                            {[this] { return selectedSura(); }, [this] { return CurrentVerse(); }});
     // Keys reach the window first, so the page's own key presses are not passed on.
     connect(m_page, &ArabicPage::mouseDown, this, [this](int button) { pageMouseDown(button); });
 }
@@ -618,10 +617,6 @@ void frmMain::Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift) {
 // ---- Sura loading ----------------------------------------------------------------------------
 
 int frmMain::selectedSura() const {
-    return selectedSuraNumber();
-}
-
-int frmMain::selectedSuraNumber() const {
     return m_commands->selectedSura();
 }
 

@@ -171,7 +171,6 @@ private:
     // The title window, volume, MP3 marks and the clipboard hook.
     void showTitleAndHook();
     void applyPresentation(const StartupSettings &settings);
-    int selectedSuraNumber() const;
     // The clipboard's verse reference: selects its sura and recites its verses once loaded.
     void clipboardReference(const VerseReference &reference);
     void applyPendingReference();

@@ -16,26 +16,26 @@ public:
     // Verse mode is selected (Keyboard()).
     virtual bool verseMode() const = 0;
 
-    virtual void openRangeModeSetup() = 0;     // modal, inside the modal bracket
-    virtual void openQuickSuraSelect() = 0;    // modal, inside the modal bracket
-    virtual void RestoreLastPosition() = 0;    // the position stored at the last exit
-    virtual void scrollPage(bool up) = 0;      // the Arabic page, 100 twips
-    virtual void togglePause() = 0;            // P
+    virtual void openRangeModeSetup() = 0;   // modal, inside the modal bracket
+    virtual void openQuickSuraSelect() = 0;  // modal, inside the modal bracket
+    virtual void RestoreLastPosition() = 0;  // the position stored at the last exit
+    virtual void scrollPage(bool up) = 0;    // the Arabic page, 100 twips
+    virtual void togglePause() = 0;          // P
     virtual void selectMode(bool rangeMode) = 0;
     virtual void toggleWindow(int window) = 0;  // 1 Arabic, 2..4 translations
     virtual void closeMainWindow() = 0;
-    virtual void reciteNextVerse() = 0;      // C
-    virtual void recitePreviousVerse() = 0;  // Z
-    virtual void play() = 0;                 // X
-    virtual void moveRangeForward() = 0;     // M
-    virtual void moveRangeBackward() = 0;    // N
-    virtual void setRangeLength(int n) = 0;  // 1..9
-    virtual void moveToVerse() = 0;          // V (cmdCurrentVerse)
-    virtual void setRangeBegin() = 0;        // B (cmdRangeBegin)
-    virtual void setRangeEnd() = 0;          // E (cmdRangeEnd)
-    virtual void wholeSura() = 0;            // Home
-    virtual void previousSura() = 0;         // Page Up
-    virtual void nextSura() = 0;             // Page Down
+    virtual void reciteNextVerse() = 0;        // C
+    virtual void recitePreviousVerse() = 0;    // Z
+    virtual void play() = 0;                   // X
+    virtual void moveRangeForward() = 0;       // M
+    virtual void moveRangeBackward() = 0;      // N
+    virtual void setRangeLength(int n) = 0;    // 1..9
+    virtual void moveToVerse() = 0;            // V (cmdCurrentVerse)
+    virtual void setRangeBegin() = 0;          // B (cmdRangeBegin)
+    virtual void setRangeEnd() = 0;            // E (cmdRangeEnd)
+    virtual void wholeSura() = 0;              // Home
+    virtual void previousSura() = 0;           // Page Up
+    virtual void nextSura() = 0;               // Page Down
     virtual void changeVolume(int delta) = 0;  // keypad + and -
     virtual void showAbout() = 0;              // F1
 };
