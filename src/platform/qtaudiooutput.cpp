@@ -101,8 +101,8 @@ public:
             m_sink->resume();
         }
         publishPlayed();
-        // A suspended sink plays nothing: ticking on would only wake this thread and the engine's
-        // 200 times a second, and would take the held play-out at a section's end for a stall.
+        // A suspended sink plays nothing: ticking on would only wake this thread for nothing, and
+        // would take the held play-out at a section's end for a stall.
         if (paused) {
             m_tick.stop();
         } else {

@@ -299,10 +299,8 @@ void clsFMod::updateSectionEnd() {
     // Without an end the stream's own end stops the section: its length may still be an estimate.
     // The section ends on the first sample at or after its end, so the stream time reaches the
     // end exactly and watches at the end fire.
-    const qint64 end =
-        m_endPosition > 0 ? sampleReporting(m_endPosition) : std::numeric_limits<qint64>::max();
+    m_source->setEndSample(m_endPosition > 0 ? sampleReporting(m_endPosition) : kNothingDue);
     updateDue();
-    m_source->setEndSample(std::max<qint64>(end, 0));
 }
 
 void clsFMod::Play(qint32 from, qint32 to) {
