@@ -645,15 +645,6 @@ int main(int argc, char **argv) {
     }
     qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
-    if (qEnvironmentVariableIsSet("VARNELO_BENCH_IDLE"))
-        benchmark::RegisterBenchmark("BM_IdleAndPausedCpu", BM_IdleAndPausedCpu)
-            ->UseManualTime()
-            ->Unit(benchmark::kSecond)
-            ->Iterations(1);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv, "BM_IdleAndPausedCpu", BM_IdleAndPausedCpu,
+                         benchmark::kSecond);
 }

@@ -442,15 +442,5 @@ int main(int argc, char **argv) {
     screen.close();
     qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screenFile).toUtf8());
     QApplication app(argc, argv);
-    if (qEnvironmentVariableIsSet("VARNELO_BENCH_IDLE"))
-        benchmark::RegisterBenchmark("BM_IdleCpu10s", BM_IdleCpu10s)
-            ->UseManualTime()
-            ->Unit(benchmark::kMillisecond)
-            ->Iterations(1);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv, "BM_IdleCpu10s", BM_IdleCpu10s, benchmark::kMillisecond);
 }
