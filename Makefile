@@ -48,12 +48,28 @@ run: demo
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-# The window benchmarks read the demo data in build/app. The recitation benchmarks run on a display
-# (a private Xvfb when DISPLAY is unset) with the sound server, as a user meets them.
-bench: demo
-	@bash tools/xvfb-run-bench.sh bash -c 'for b in $(BUILD)/bench/bench_*; do \
-		if [ -f "$$b" ] && [ -x "$$b" ]; then "$$b" || exit 1; fi; \
-	done'
+# The window benchmarks read the demo data in BENCH_APP, by default build/app made by `make demo`;
+# a folder given instead is used as it is. The recitation benchmarks run on a display (a private
+# Xvfb when DISPLAY is unset) with the sound server, as a user meets them. Each program's results
+# go to BENCH_RESULTS as JSON, and docs/performance.md is written from them even when one failed,
+# so its rows show what did not run.
+BENCH_APP ?= $(BUILD)/app
+BENCH_RESULTS = $(BUILD)/bench-results
+BENCH_COMMAND = $(if $(VARNELO_BENCH_IDLE),VARNELO_BENCH_IDLE=$(VARNELO_BENCH_IDLE) )make bench$(if \
+	$(filter $(BUILD)/app,$(BENCH_APP)),, BENCH_APP=$(BENCH_APP))
+
+bench: $(if $(filter $(BUILD)/app,$(BENCH_APP)),demo,build)
+	@rm -rf $(BENCH_RESULTS) && mkdir -p $(BENCH_RESULTS)
+	@VARNELO_APP_FOLDER=$(abspath $(BENCH_APP)) bash tools/xvfb-run-bench.sh bash -c 'failed=0; \
+		for b in $(BUILD)/bench/bench_*; do \
+			if [ -f "$$b" ] && [ -x "$$b" ]; then \
+				"$$b" --benchmark_out=$(BENCH_RESULTS)/$$(basename "$$b").json \
+					--benchmark_out_format=json || failed=1; \
+			fi; \
+		done; exit $$failed'; status=$$?; \
+	python3 tools/performance-report.py --results $(BENCH_RESULTS) --out docs/performance.md \
+		--command "$(BENCH_COMMAND)" || status=1; \
+	exit $$status
 
 # The tests once more under AddressSanitizer and UndefinedBehaviorSanitizer. Undefined behaviour
 # ends the test that meets it: a report alone would go unseen in a test that passes.
