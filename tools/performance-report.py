@@ -172,7 +172,7 @@ class Results:
                 continue
             self.contexts[path.stem] = data.get("context", {})
             for entry in benchmarks:
-                if isinstance(entry, dict) and "name" in entry:
+                if isinstance(entry, dict) and isinstance(entry.get("name"), str):
                     self._add(entry)
 
     def _add(self, entry):
@@ -246,7 +246,8 @@ def cells(results, r):
                 text += f" ({r.hint})"
             shown[key] = text
     if "ratio" not in values and r.ratio is None and "value" in values and "baseline" in values:
-        if values["baseline"] != 0:
+        # A delay can come out below zero (a timer early); a ratio to it would mean nothing.
+        if values["baseline"] > 0 and values["value"] >= 0:
             values["ratio"] = values["value"] / values["baseline"]
             shown["ratio"] = number(values["ratio"]) + "×"
     # One reason is enough: a benchmark that did not run says so in the program's cell alone.
@@ -311,6 +312,18 @@ def git(*args):
         return None
 
 
+def run_date(results):
+    """When the first benchmark program started; now when no results tell."""
+    dates = []
+    for context in results.contexts.values():
+        try:
+            dates.append(datetime.datetime.fromisoformat(context["date"]))
+        except (TypeError, KeyError, ValueError):
+            pass
+    aware = [d for d in dates if d.tzinfo is not None]
+    return min(aware) if aware else datetime.datetime.now().astimezone()
+
+
 def machine(results):
     cpu = first_line("/proc/cpuinfo", "model name") or platform.processor() or "unknown"
     memory = first_line("/proc/meminfo", "MemTotal")
@@ -321,7 +334,7 @@ def machine(results):
     if git("status", "--porcelain", "--untracked-files=no", "--", ".",
            ":(exclude)docs/performance.md"):
         commit += " with uncommitted changes"
-    date = datetime.datetime.now().astimezone().strftime("%Y-%m-%d %H:%M %Z")
+    date = run_date(results).strftime("%Y-%m-%d %H:%M %Z")
     lines = [
         f"- CPU: {cpu}, {os.cpu_count()} cores",
         f"- Memory: {memory or 'unknown'}",
@@ -341,6 +354,7 @@ def machine(results):
 
 def report(results, command):
     ran = sorted(results.contexts)
+    notes = skipped_notes(results)
     return "\n".join([
         "# Performance",
         "",
@@ -358,7 +372,7 @@ def report(results, command):
         *table(results),
         "",
         "Results read: " + (", ".join(f"`{s}`" for s in ran) if ran else "none") + ".",
-        *([""] + skipped_notes(results) if skipped_notes(results) else []),
+        *([""] + notes if notes else []),
         "",
     ])
 

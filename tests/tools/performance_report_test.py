@@ -50,6 +50,8 @@ class FixtureReport(unittest.TestCase):
         self.assertRegex(self.report, r"- Commit: \S+")
         self.assertIn("`make bench`", self.report)
         self.assertIn("bench_codec 1.80", self.report)
+        # The run's date is when its first program started, not when the report was written.
+        self.assertIn("- Date: 2026-12-01 10:00 UTC", self.report)
 
     def test_figures_stand_beside_their_baselines(self):
         self.assertEqual(row(self.report, "text-like input"),
@@ -62,6 +64,11 @@ class FixtureReport(unittest.TestCase):
         self.assertEqual(row(self.report, "Select sura 2"),
                          ["22.0 ms", "2.50 ms", "8.80×", "< 30 ms", "met"])
         self.assertEqual(row(self.report, "Verse step inside a part")[4], "**not met**")
+
+    def test_a_baseline_at_or_below_zero_gives_no_ratio(self):
+        self.assertEqual(row(self.report, "99th percentile over sura 78"),
+                         ["18.5 ms", "4.20 ms", "4.40×", "< 20 ms", "met"])
+        self.assertEqual(row(self.report, "The same, median")[:3], ["9.75 ms", "-0.21 ms", "—"])
 
     def test_times_are_converted_to_the_rows_unit(self):
         self.assertEqual(row(self.report, "middle of a 60-minute file")[:2], ["0.24 ms", "—"])
