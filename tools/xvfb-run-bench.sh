@@ -7,12 +7,15 @@ set -uo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 
-if ! bash "$here/sound-server.sh"; then
+# What this run adds to the sound server (a daemon, a sink) is undone when it ends.
+sound_state="$(mktemp)"
+if ! bash "$here/sound-server.sh" start "$sound_state"; then
     echo "[bench] no sound server: the recitation benchmarks will be skipped" >&2
 fi
 
 xvfb_pid=""
 cleanup() {
+    bash "$here/sound-server.sh" stop "$sound_state"
     if [ -n "$xvfb_pid" ]; then
         kill "$xvfb_pid" 2>/dev/null
         wait "$xvfb_pid" 2>/dev/null
