@@ -172,6 +172,10 @@ TEST(Mp3Stream, BadFilesFailCleanlyAndTheStreamStaysUsable) {
     for (int i = 0; i < 200; ++i) {
         fakeFrames.append(QByteArray::fromHex("FFFB9064") + QByteArray(413, '\0'));
     }
+    // Free-format frames, which the index does not read but the decoder does, ahead of others.
+    const QString freeFormat =
+        maker.make("free", tone(48000, 2, 48000, 440, 0.3), {"--freeformat", "-b", "128"});
+    ASSERT_FALSE(freeFormat.isEmpty());
     const QString kNoFrame = "not an MP3 file (no audio frame in its first MiB)";
     const std::pair<QString, QString> bad[] = {
         {maker.dir() + "/missing.mp3", "file not found"},
@@ -183,6 +187,10 @@ TEST(Mp3Stream, BadFilesFailCleanlyAndTheStreamStaysUsable) {
                          QByteArray("ID3\x03\x00\x00\x00\x00\x00\x10", 10) + QByteArray(16, 'x')),
          kNoFrame},
         {maker.dir(), "file not found"},
+        {maker.writeFile("mixed.mp3", readFileBytes(freeFormat) + goodBytes),
+         "cannot read the frames"},
+        // The decoder gives up on junk before the first frame sooner than the index does.
+        {maker.writeFile("junkfirst.mp3", QByteArray(70000, 'j') + fakeFrames), "not an MP3 file"},
     };
     Mp3Stream stream;
     for (const auto &[path, why] : bad) {
