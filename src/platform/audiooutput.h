@@ -15,11 +15,16 @@ public:
     // Writes up to `frames` stereo pairs into out (2 * frames values) and returns how many. Only
     // 0 for a request of at least one frame means the source has ended.
     virtual qint64 readFrames(qint16 *out, qint64 frames) = 0;
+    // Called by the output's stop() on the controlling thread, possibly while readFrames runs:
+    // a read that waits for something must return soon, and later ones at once, until the
+    // source is started again.
+    virtual void interrupt() {}
 };
 
 // A sound device that pulls PCM from a source and counts what it has played. Control calls
 // (start, stop, setPaused, setBufferMs, setProgressHandler) come from one controlling thread; the
-// source is pulled on the output's own audio thread, which never waits on the controlling one.
+// source is pulled on the output's own audio thread. Neither thread waits on the other beyond a
+// read under way or a progress call.
 class AudioOutput {
 public:
     virtual ~AudioOutput() = default;
@@ -29,10 +34,12 @@ public:
     // Device buffer length for the next start(), in ms.
     virtual void setBufferMs(int ms) = 0;
     // Stops what plays and starts pulling from source at the given rate; framesPlayed() restarts
-    // at 0. False (and nothing plays) when there is no device or it refuses the format.
+    // at 0. False (and nothing plays) when there is no device or it refuses the format; a device
+    // that fails later ends the output as if the source had ended.
     virtual bool start(PcmSource *source, int sampleRate) = 0;
-    // Stops and forgets the source. Synchronous: on return readFrames is not running and will not
-    // be called again, and framesPlayed() holds what was played up to the stop.
+    // Stops and forgets the source, interrupting it first. On return readFrames is not running
+    // and will not be called again, and framesPlayed() holds what was played up to the stop (as
+    // last counted: a device may count in steps of a few ms).
     virtual void stop() = 0;
     // Holds or resumes playback; the played count holds with it.
     virtual void setPaused(bool paused) = 0;
@@ -42,7 +49,8 @@ public:
     // thread.
     virtual bool isActive() const = 0;
     // Called whenever framesPlayed() or isActive() may have changed, at least every few ms while
-    // playing, possibly on the audio thread. Set it only while stopped.
+    // playing, possibly on the audio thread. Set it only while stopped; on return the old one is
+    // not running and will not be called again.
     virtual void setProgressHandler(std::function<void()> handler) = 0;
 };
 

@@ -38,6 +38,9 @@ bool FakeAudioOutput::start(PcmSource *source, int sampleRate) {
 
 void FakeAudioOutput::stop() {
     m_stopping = true;
+    if (m_source != nullptr) {
+        m_source->interrupt();
+    }
     if (m_pacer.joinable()) {
         m_pacer.join();
     }

@@ -31,41 +31,47 @@ constexpr int kExitGraceMs = 250;
 
 }  // namespace
 
+// What one session's sink pulls: the output's source for as long as the session is current.
+class QtAudioOutput::Feed : public PcmSource {
+public:
+    explicit Feed(QtAudioOutput &owner) : m_owner(owner) {}
+    qint64 readFrames(qint16 *out, qint64 frames) override {
+        return m_owner.readFor(session, out, frames);
+    }
+    quint64 session = 0;
+
+private:
+    QtAudioOutput &m_owner;
+};
+
 // The sink and everything Qt calls while it plays; lives on the audio thread.
 class QtAudioOutput::Player : public QObject {
 public:
-    explicit Player(QtAudioOutput &owner) : m_owner(owner), m_pcm(this), m_tick(this) {
+    explicit Player(QtAudioOutput &owner)
+        : m_owner(owner), m_feed(owner), m_pcm(this), m_tick(this) {
         m_tick.setTimerType(Qt::PreciseTimer);
         m_tick.setInterval(kTickMs);
         connect(&m_tick, &QTimer::timeout, this, &Player::onTick);
     }
 
-    bool start(PcmSource *source, int sampleRate) {
+    void start(quint64 session, const QAudioFormat &format, int bufferMs) {
         stop();
-        QAudioFormat format;
-        format.setSampleRate(sampleRate);
-        format.setChannelCount(2);
-        format.setSampleFormat(QAudioFormat::Int16);
-        if (!m_owner.m_device.isFormatSupported(format)) {
-            return false;
-        }
-        m_rate = sampleRate;
+        m_session = session;
+        m_rate = format.sampleRate();
         m_lastPlayed = -1;
-        m_owner.m_played.store(0, std::memory_order_release);
-        m_pcm.setSource(source);
+        m_feed.session = session;
+        m_pcm.setSource(&m_feed);
         deleteRetiredSinks();
         m_sink = std::make_unique<QAudioSink>(m_owner.m_device, format);
-        m_sink->setBufferSize(qsizetype(sampleRate) * PcmSourceDevice::kBytesPerFrame *
-                              m_owner.m_bufferMs / 1000);
+        m_sink->setBufferSize(qsizetype(m_rate) * PcmSourceDevice::kBytesPerFrame * bufferMs /
+                              1000);
         m_pcm.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
         m_sink->start(&m_pcm);
         if (m_sink->error() != QAudio::NoError) {
-            stop();
-            return false;
+            finish(0);
+            return;
         }
-        m_owner.m_active.store(true, std::memory_order_release);
         m_tick.start();
-        return true;
     }
 
     void stop() {
@@ -76,7 +82,6 @@ public:
         }
         m_pcm.close();
         m_pcm.setSource(nullptr);
-        m_owner.m_active.store(false, std::memory_order_release);
     }
 
     // Called on the thread that owns the player once its thread has ended.
@@ -111,13 +116,11 @@ public:
         }
     }
 
-    std::function<void()> progress;
-
 private:
     qint64 publishPlayed() {
         const qint64 played =
             std::clamp<qint64>(m_sink->processedUSecs() * m_rate / 1000000, 0, m_pcm.framesRead());
-        m_owner.m_played.store(played, std::memory_order_release);
+        m_owner.publish(m_session, played, false);
         return played;
     }
 
@@ -135,12 +138,12 @@ private:
 
     // The device went away, failed or played out: what was read counts as played.
     void finish(qint64 played) {
-        m_owner.m_played.store(played, std::memory_order_release);
+        m_owner.publish(m_session, played, true);
         m_tick.stop();
         retireSink();
         m_pcm.close();
         m_pcm.setSource(nullptr);
-        m_owner.m_active.store(false, std::memory_order_release);
+        m_owner.reportProgress();
     }
 
     void onTick() {
@@ -150,20 +153,23 @@ private:
         const qint64 played = publishPlayed();
         if (m_sink->state() == QAudio::StoppedState) {
             finish(played);
-        } else if (m_pcm.sourceEnded()) {
+            return;
+        }
+        if (m_pcm.sourceEnded()) {
             if (played != m_lastPlayed) {
                 m_lastPlayed = played;
                 m_sinceSourceEnded.start();
             }
             if (played >= m_pcm.framesRead()) {
                 finish(played);
-            } else if (m_sinceSourceEnded.elapsed() > kStallMs) {
+                return;
+            }
+            if (m_sinceSourceEnded.elapsed() > kStallMs) {
                 finish(m_pcm.framesRead());
+                return;
             }
         }
-        if (progress) {
-            progress();
-        }
+        m_owner.reportProgress();
     }
 
     struct Retired {
@@ -172,12 +178,14 @@ private:
     };
 
     QtAudioOutput &m_owner;
+    Feed m_feed;
     std::unique_ptr<QAudioSink> m_sink;
     std::vector<Retired> m_retired;  // stopped sinks waiting out late callbacks
     PcmSourceDevice m_pcm;
     QTimer m_tick;
     QElapsedTimer m_sinceSourceEnded;  // restarted whenever the played count moves
     qint64 m_lastPlayed = -1;
+    quint64 m_session = 0;
     int m_rate = 0;
 };
 
@@ -193,16 +201,44 @@ QtAudioOutput::QtAudioOutput(const QAudioDevice &device, QObject *parent)
 QtAudioOutput::~QtAudioOutput() {
     if (m_thread.isRunning()) {
         stop();
-        m_thread.quit();
+        // The sink is stopped on its own thread before that thread ends.
+        post([this] {
+            m_player->stop();
+            m_thread.quit();
+        });
         m_thread.wait();
     }
 }
 
-void QtAudioOutput::onAudioThread(const std::function<void()> &fn) {
+void QtAudioOutput::post(std::function<void()> fn) {
     if (!m_thread.isRunning()) {
         m_thread.start(QThread::TimeCriticalPriority);
     }
-    QMetaObject::invokeMethod(m_player.get(), fn, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(m_player.get(), std::move(fn), Qt::QueuedConnection);
+}
+
+void QtAudioOutput::publish(quint64 session, qint64 played, bool ended) {
+    const std::lock_guard lock(m_stateMutex);
+    if (session != m_session) {
+        return;
+    }
+    m_played.store(played, std::memory_order_release);
+    if (ended) {
+        m_active.store(false, std::memory_order_release);
+    }
+}
+
+qint64 QtAudioOutput::readFor(quint64 session, qint16 *out, qint64 frames) {
+    const std::lock_guard lock(m_sourceMutex);
+    return m_source != nullptr && session == m_sourceSession ? m_source->readFrames(out, frames)
+                                                             : 0;
+}
+
+void QtAudioOutput::reportProgress() {
+    const std::lock_guard lock(m_progressMutex);
+    if (m_progress) {
+        m_progress();
+    }
 }
 
 bool QtAudioOutput::start(PcmSource *source, int sampleRate) {
@@ -210,29 +246,58 @@ bool QtAudioOutput::start(PcmSource *source, int sampleRate) {
     if (m_device.isNull() || source == nullptr || sampleRate <= 0) {
         return false;
     }
-    bool started = false;
-    onAudioThread([&] { started = m_player->start(source, sampleRate); });
-    return started;
+    QAudioFormat format;
+    format.setSampleRate(sampleRate);
+    format.setChannelCount(2);
+    format.setSampleFormat(QAudioFormat::Int16);
+    if (!m_device.isFormatSupported(format)) {
+        return false;
+    }
+    quint64 session = 0;
+    {
+        const std::lock_guard lock(m_stateMutex);
+        session = ++m_session;
+        m_played.store(0, std::memory_order_release);
+        m_active.store(true, std::memory_order_release);
+    }
+    {
+        const std::lock_guard lock(m_sourceMutex);
+        m_source = source;
+        m_sourceSession = session;
+    }
+    post([this, session, format, bufferMs = m_bufferMs] {
+        m_player->start(session, format, bufferMs);
+    });
+    return true;
 }
 
 void QtAudioOutput::stop() {
+    // Only this thread writes m_source: reading it unlocked here is safe.
+    if (m_source != nullptr) {
+        m_source->interrupt();
+        const std::lock_guard lock(m_sourceMutex);  // waits out a read under way
+        m_source = nullptr;
+    }
+    {
+        // The count stays as last published; the sink's later reports are not heard.
+        const std::lock_guard lock(m_stateMutex);
+        ++m_session;
+        m_active.store(false, std::memory_order_release);
+    }
     if (m_thread.isRunning()) {
-        onAudioThread([this] { m_player->stop(); });
+        post([this] { m_player->stop(); });
     }
 }
 
 void QtAudioOutput::setPaused(bool paused) {
     if (m_thread.isRunning()) {
-        onAudioThread([this, paused] { m_player->setPaused(paused); });
+        post([this, paused] { m_player->setPaused(paused); });
     }
 }
 
 void QtAudioOutput::setProgressHandler(std::function<void()> handler) {
-    if (m_thread.isRunning()) {
-        onAudioThread([this, &handler] { m_player->progress = std::move(handler); });
-    } else {
-        m_player->progress = std::move(handler);
-    }
+    const std::lock_guard lock(m_progressMutex);  // waits out a call under way
+    m_progress = std::move(handler);
 }
 
 }  // namespace varnelo

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 
 #include "platform/audiooutput.h"
 
@@ -13,7 +14,8 @@ namespace varnelo {
 
 // The sound card through Qt Multimedia: a QAudioSink in pull mode reading the engine's PCM. The
 // sink lives on a thread of its own, so Qt's pulls never wait on the thread that controls the
-// output. The played count comes from the device (processedUSecs), not from what was read ahead.
+// output, and control calls are posted to it: a pull that is slow to return holds up no caller.
+// The played count comes from the device (processedUSecs), not from what was read ahead.
 class QtAudioOutput : public QObject, public AudioOutput {
     Q_OBJECT
 public:
@@ -34,16 +36,33 @@ public:
 
 private:
     class Player;
+    class Feed;
 
-    // Runs fn on the audio thread and waits for it.
-    void onAudioThread(const std::function<void()> &fn);
+    // Runs fn on the audio thread, starting it when needed; does not wait for fn.
+    void post(std::function<void()> fn);
+    // From the audio thread: the played count of a session and, with ended, its end. A session
+    // the controlling thread has moved on from is not heard.
+    void publish(quint64 session, qint64 played, bool ended);
+    // From the audio thread: reads the session's source; 0 once the session is over.
+    qint64 readFor(quint64 session, qint16 *out, qint64 frames);
+    void reportProgress();
 
     QAudioDevice m_device;
     int m_bufferMs = 150;
     QThread m_thread;
     std::unique_ptr<Player> m_player;  // lives on m_thread
+
+    std::mutex m_stateMutex;  // orders the audio thread's stores after the session changes
+    quint64 m_session = 0;    // the current start(); every start and stop moves it on
     std::atomic<qint64> m_played{0};
     std::atomic<bool> m_active{false};
+
+    std::mutex m_sourceMutex;  // held through every read of the source
+    PcmSource *m_source = nullptr;
+    quint64 m_sourceSession = 0;
+
+    std::mutex m_progressMutex;  // held through every call of the handler
+    std::function<void()> m_progress;
 };
 
 }  // namespace varnelo

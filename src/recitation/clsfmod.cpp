@@ -21,7 +21,8 @@ constexpr qint32 kMasterVolumeMax = 255;
 
 // Feeds the output from the decoder on the audio thread: equalizer, then volume and limiter, up
 // to the section end. Settings come from the engine's thread through atomics and are taken up at
-// the next block; nothing here allocates or waits on the engine's thread.
+// the next block; nothing here allocates or waits on the engine's thread, and a wait for the
+// frame index ends when the output stops.
 class clsFMod::Source : public PcmSource {
 public:
     explicit Source(clsFMod &engine) : m_engine(engine), m_mix(size_t(kMaxBlockFrames) * 2) {}
@@ -32,7 +33,12 @@ public:
         m_from = from;
         m_rate = sampleRate;
         m_fresh = true;
+        m_engine.m_stream.resumeReader();
     }
+
+    // A seek far ahead waits for the frame index, which a slow disk may take long to reach: a
+    // stop, a new section or a new file must not wait for it.
+    void interrupt() override { m_engine.m_stream.haltReader(); }
 
     void setEndSample(qint64 sample) { m_endSample.store(sample, std::memory_order_relaxed); }
 

@@ -65,9 +65,10 @@ static_assert(sizeof(off_t) == sizeof(qint64), "the decoder's index holds 64-bit
 // thread. Every field below the mutex is guarded by it.
 class Mp3Stream::Index {
 public:
-    explicit Index(const QString &path) : m_path(path), m_file(path) {}
+    Index(const QString &path, WalkReader reader)
+        : m_path(path), m_file(path), m_reader(std::move(reader)) {}
     ~Index() {
-        m_stop = true;
+        stop();
         if (m_worker.joinable()) {
             m_worker.join();
         }
@@ -84,6 +85,14 @@ public:
     void start(std::atomic<qint64> *length, int rate) {
         m_worker = std::thread([this, length, rate] { run(length, rate); });
     }
+    // Asks the walk to end at its next step; does not wait for it. From here on the walk
+    // writes nothing outside the index: the stream may already hold another file.
+    void stop() {
+        const std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    // True once the walk's thread has nothing left to do.
+    bool finished() const { return m_finished; }
 
     // Waits until ready() holds or the walk has ended, then returns read(); both run locked.
     template <typename Ready, typename Read>
@@ -93,11 +102,24 @@ public:
         return read();
     }
 
+    // when() for the reader, which also gives up once halted is set (under the mutex).
+    template <typename Ready, typename Read>
+    auto whenForReader(const std::atomic<bool> &halted, Ready ready, Read read) const {
+        std::unique_lock lock(m_mutex);
+        m_grown.wait(lock, [&] {
+            const bool done = m_ended || halted || ready();
+            m_readerAsleep = !done;
+            return done;
+        });
+        return read();
+    }
+
     // Output samples the indexed frames hold for sure: all of them once the walk is complete.
     qint64 coveredSamples() const { return m_start.outputSamples(qint64(m_offsets.size())); }
 
     MpegStreamStart m_start;
     std::atomic<bool> m_complete{false};
+    mutable std::atomic<bool> m_readerAsleep{false};
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_grown;
@@ -108,12 +130,15 @@ public:
 
 private:
     void run(std::atomic<qint64> *length, int rate);
+    void walk(std::atomic<qint64> *length, int rate);
     void publish(std::vector<off_t> &batch);
 
     QString m_path;
     QFile m_file;  // mapped for the life of the index
     const uchar *m_data = nullptr;
+    WalkReader m_reader;
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_finished{false};
     std::thread m_worker;
 };
 
@@ -127,17 +152,26 @@ void Mp3Stream::Index::publish(std::vector<off_t> &batch) {
 }
 
 void Mp3Stream::Index::run(std::atomic<qint64> *length, int rate) {
+    walk(length, rate);
+    m_finished = true;
+}
+
+void Mp3Stream::Index::walk(std::atomic<qint64> *length, int rate) {
     // The walk reads the file through a small buffer rather than the mapping: touching a fresh
     // mapping page by page costs several times what reading the same bytes does.
     QFile file(m_path);
     const bool readable = file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     std::vector<uchar> buffer(size_t(kReadChunk + MpegFrameWalker::kLookahead));
-    const auto fill = [&](qint64 from) {
+    const qint64 room = qint64(buffer.size());
+    const auto fill = [&](qint64 from) -> qint64 {
+        if (!readable) {
+            return 0;
+        }
         const qint64 got =
-            readable && file.seek(from)
-                ? file.read(reinterpret_cast<char *>(buffer.data()), qint64(buffer.size()))
-                : 0;
-        return std::max<qint64>(got, 0);  // a failed read ends the walk where it stands
+            m_reader
+                ? m_reader(file, from, buffer.data(), room)
+                : (file.seek(from) ? file.read(reinterpret_cast<char *>(buffer.data()), room) : 0);
+        return std::clamp<qint64>(got, 0, room);  // a failed read ends the walk where it stands
     };
     MpegFrameWalker walker(buffer.data(), m_start, m_start.firstFrame, fill(m_start.firstFrame));
     std::vector<off_t> batch;
@@ -145,6 +179,10 @@ void Mp3Stream::Index::run(std::atomic<qint64> *length, int rate) {
     bool cancelled = false;
     for (qint64 at = walker.next(); at >= 0; at = walker.next()) {
         if (walker.needsUntil() > walker.windowEnd()) {
+            if (m_stop) {
+                cancelled = true;
+                break;
+            }
             const qint64 from = walker.position();
             walker.setWindow(buffer.data(), from, fill(from));
         }
@@ -160,7 +198,7 @@ void Mp3Stream::Index::run(std::atomic<qint64> *length, int rate) {
     publish(batch);
     const std::lock_guard lock(m_mutex);
     m_ended = true;
-    if (!cancelled) {
+    if (!cancelled && !m_stop) {
         const qint64 samples = coveredSamples();
         length->store(samples);
         m_lastEnd = walker.lastFrameEnd();
@@ -186,10 +224,16 @@ Mp3Stream::Mp3Stream() {
 
 Mp3Stream::~Mp3Stream() {
     close();
+    m_retired.clear();  // waits for walks still reading
 }
 
 void Mp3Stream::close() {
-    m_index.reset();  // stops and joins the indexer before the file is unmapped
+    // A walk stuck on a slow disk must not hold up the owner: it is joined once it has ended.
+    if (m_index) {
+        m_index->stop();
+        m_retired.push_back(std::move(m_index));
+    }
+    std::erase_if(m_retired, [](const std::unique_ptr<Index> &index) { return index->finished(); });
     if (m_handle != nullptr) {
         mpg123_close(m_handle);
         mpg123_delete(m_handle);
@@ -221,7 +265,7 @@ bool Mp3Stream::open(const QString &path) {
     if (info.size() == 0) {
         return fail(QStringLiteral("%1: file is empty"));
     }
-    auto index = std::make_unique<Index>(path);
+    auto index = std::make_unique<Index>(path, m_walkReader);
     const uchar *data = index->map();
     if (data == nullptr) {
         return fail(QStringLiteral("%1: cannot open file"));
@@ -291,6 +335,23 @@ bool Mp3Stream::indexComplete() const {
     return m_index && m_index->m_complete;
 }
 
+void Mp3Stream::haltReader() {
+    if (!m_index) {
+        m_halted = true;
+        return;
+    }
+    {
+        // Under the lock, so that a reader about to sleep either sees it or is woken.
+        const std::lock_guard lock(m_index->m_mutex);
+        m_halted = true;
+    }
+    m_index->m_grown.notify_all();
+}
+
+bool Mp3Stream::readerWaiting() const {
+    return m_index && m_index->m_readerAsleep;
+}
+
 qint64 Mp3Stream::lengthMs() const {
     return sampleToMs(lengthSamples());
 }
@@ -316,13 +377,17 @@ void Mp3Stream::shareIndex(qint64 frame) {
 }
 
 bool Mp3Stream::seekSample(qint64 sample) {
-    if (m_handle == nullptr) {
+    if (m_handle == nullptr || m_halted) {
         return false;
     }
     const Index &index = *m_index;
     qint64 target = std::max<qint64>(sample, 0);
-    const qint64 known = index.when([&] { return index.coveredSamples() > target; },
-                                    [&] { return index.coveredSamples(); });
+    const qint64 known = index.whenForReader(
+        m_halted, [&] { return index.coveredSamples() > target; },
+        [&] { return index.coveredSamples(); });
+    if (m_halted) {
+        return false;
+    }
     target = std::min(target, index.m_complete ? lengthSamples() : known);
     shareIndex((target + index.m_start.decoderSkip()) / index.m_start.header.samplesPerFrame());
     const off_t reached = mpg123_seek(m_handle, off_t(target), SEEK_SET);
@@ -338,7 +403,7 @@ bool Mp3Stream::seekMs(qint64 ms) {
 }
 
 qint64 Mp3Stream::read(qint16 *out, qint64 frames) {
-    if (m_handle == nullptr || frames <= 0) {
+    if (m_handle == nullptr || frames <= 0 || m_halted) {
         return 0;
     }
     // Never read past what the index vouches for: beyond it the format may change.
@@ -346,8 +411,12 @@ qint64 Mp3Stream::read(qint16 *out, qint64 frames) {
     const qint64 until = saturatingAdd(m_position, frames);
     const qint64 end = index.m_complete
                            ? lengthSamples()
-                           : index.when([&] { return index.coveredSamples() >= until; },
-                                        [&] { return index.coveredSamples(); });
+                           : index.whenForReader(
+                                 m_halted, [&] { return index.coveredSamples() >= until; },
+                                 [&] { return index.coveredSamples(); });
+    if (m_halted) {
+        return 0;
+    }
     const qint64 wanted = std::min(frames, std::max<qint64>(end - m_position, 0));
     auto *bytes = reinterpret_cast<unsigned char *>(out);
     const size_t bytesPerFrame = kChannels * sizeof(qint16);

@@ -4,8 +4,11 @@
 #include <QtGlobal>
 
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <vector>
 
+class QFile;
 struct mpg123_handle_struct;
 
 namespace varnelo {
@@ -16,14 +19,20 @@ namespace varnelo {
 // both channels; nothing is resampled). Times are milliseconds from the first decoded sample
 // (encoder delay and padding removed).
 //
-// open() returns at once; the frame index is built by a worker thread reading the mapped file.
-// Threads: open() and close() belong to the owner; seekSample, seekMs, read and tellSample are
-// called by one thread at a time (the reader), and a seek may wait for the index to reach its
-// target. The frame lookups and the length, rate and warning getters are thread-safe, never
-// touch the decoder, and may wait for the index to cover what they are asked.
+// open() returns at once; the frame index is built by a worker thread reading the file, and
+// close() does not wait for it (a read of a slow disk under way finishes on its own).
+// Threads: open(), close(), haltReader() and resumeReader() belong to the owner; seekSample,
+// seekMs, read and tellSample are called by one thread at a time (the reader), and a seek may wait
+// for the index to reach its target. The frame lookups and the length, rate and warning getters
+// are thread-safe, never touch the decoder, and may wait for the index to cover what they are
+// asked.
 class Mp3Stream {
 public:
     static constexpr int kChannels = 2;
+
+    // Reads up to max bytes of the file from offset `from` for the frame walk, on the walk's
+    // thread; returns how many (0 or less ends the walk).
+    using WalkReader = std::function<qint64(QFile &file, qint64 from, uchar *into, qint64 max)>;
 
     Mp3Stream();
     ~Mp3Stream();
@@ -46,6 +55,16 @@ public:
     // Blocks until the index is complete; true when it is, false when the stream is closed.
     bool waitForIndex() const;
     bool indexComplete() const;
+    // The walks of later open() calls read through reader; an empty one reads the file.
+    void setWalkReader(WalkReader reader) { m_walkReader = std::move(reader); }
+
+    // Until resumeReader(), seekSample and read return at once (false, 0), also one that waits
+    // for the index right now: the owner stops a reader on another thread without waiting for
+    // the walk. resumeReader() only while no seek or read runs.
+    void haltReader();
+    void resumeReader() { m_halted = false; }
+    // True while a seek or read sleeps until the index grows. Any thread.
+    bool readerWaiting() const;
 
     // Output sample rate in Hz (the file's rate); 0 when closed.
     int sampleRate() const { return m_rate; }
@@ -99,6 +118,10 @@ private:
 
     mpg123_handle_struct *m_handle = nullptr;
     std::unique_ptr<Index> m_index;
+    // Walks told to stop that may still be reading; joined once they have ended.
+    std::vector<std::unique_ptr<Index>> m_retired;
+    WalkReader m_walkReader;
+    std::atomic<bool> m_halted{false};
     QString m_path;
     QString m_error;
     int m_rate = 0;

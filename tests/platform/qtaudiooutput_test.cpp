@@ -11,7 +11,10 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 #include <vector>
 
 #include "../testapplication.h"
@@ -49,6 +52,19 @@ private:
     QString m_error;
 };
 
+constexpr const char *kNoNullSink =
+    "Qt Multimedia does not see the PulseAudio null sink (another backend?)";
+
+// The server's null sink as Qt Multimedia lists it; a null device when it is not listed.
+QAudioDevice findNullSink() {
+    for (const QAudioDevice &device : QMediaDevices::audioOutputs()) {
+        if (device.id() == "varnelo_null") {
+            return device;
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
 // Plays a tone through the real sink into a PulseAudio null sink and records what reached it,
@@ -68,15 +84,9 @@ TEST(QtAudioOutput, PlaysTheToneAtItsLevelIntoASoundServerThroughAStall) {
     }
 
     TestCoreApplication app;
-    QAudioDevice nullSink;
-    for (const QAudioDevice &device : QMediaDevices::audioOutputs()) {
-        if (device.id() == "varnelo_null") {
-            nullSink = device;
-        }
-    }
+    const QAudioDevice nullSink = findNullSink();
     if (nullSink.isNull()) {
-        VARNELO_SKIP_UNLESS_CI(
-            "Qt Multimedia does not see the PulseAudio null sink (another backend?)");
+        VARNELO_SKIP_UNLESS_CI(kNoNullSink);
     }
 
     Mp3Maker maker;
@@ -204,4 +214,79 @@ TEST(QtAudioOutput, WithoutADeviceStartFailsAndTheEngineDoesNotPlay) {
     EXPECT_FALSE(fmod.isPlaying());
     EXPECT_FALSE(output.isActive());
     EXPECT_EQ(source.reads(), 0);
+}
+
+namespace {
+
+// A source whose reads wait until it is interrupted, as a seek waiting for a stalled disk does.
+// A read lets go by itself after a long safety delay, so that an output that wrongly waits for
+// it fails the checks instead of hanging.
+class StalledSource : public PcmSource {
+public:
+    qint64 readFrames(qint16 *out, qint64 frames) override {
+        std::unique_lock lock(m_mutex);
+        m_reading = true;
+        m_changed.notify_all();
+        if (!m_changed.wait_for(lock, kSafetyLimit, [this] { return m_interrupted; })) {
+            m_gaveUp = true;
+        }
+        std::fill(out, out + 2 * frames, qint16(0));
+        return m_interrupted ? 0 : frames;
+    }
+    void interrupt() override {
+        const std::lock_guard lock(m_mutex);
+        m_interrupted = true;
+        m_changed.notify_all();
+    }
+    bool waitUntilReading() {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, kSafetyLimit, [this] { return m_reading; });
+    }
+    bool gaveUp() const {
+        const std::lock_guard lock(m_mutex);
+        return m_gaveUp;
+    }
+
+private:
+    static constexpr auto kSafetyLimit = std::chrono::seconds(30);
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_reading = false;
+    bool m_interrupted = false;
+    bool m_gaveUp = false;
+};
+
+}  // namespace
+
+// With the device's pull stuck in a read, the control calls still return: pausing and resuming
+// are handed to the audio thread without waiting, and stopping interrupts the read.
+TEST(QtAudioOutput, ControlCallsDoNotWaitForAPullThatIsStuck) {
+    SoundServer server;
+    if (!server.started()) {
+        VARNELO_SKIP_UNLESS_CI("no sound server could be started ("
+                               << server.error().toStdString()
+                               << "): the playback test needs PulseAudio");
+    }
+    TestCoreApplication app;
+    const QAudioDevice nullSink = findNullSink();
+    if (nullSink.isNull()) {
+        VARNELO_SKIP_UNLESS_CI(kNoNullSink);
+    }
+    QtAudioOutput output(nullSink);
+    StalledSource stalled;
+    ASSERT_TRUE(output.start(&stalled, kRate));
+    EXPECT_TRUE(output.isActive());
+    ASSERT_TRUE(stalled.waitUntilReading());
+    output.setPaused(true);
+    output.setPaused(false);
+    output.stop();
+    EXPECT_FALSE(output.isActive());
+    EXPECT_FALSE(stalled.gaveUp());
+
+    // The output plays again once its thread is free.
+    CountingSource counting;
+    ASSERT_TRUE(output.start(&counting, kRate));
+    ASSERT_TRUE(eventually([&] { return output.framesPlayed() > 0; }));
+    output.stop();
+    EXPECT_FALSE(stalled.gaveUp());
 }

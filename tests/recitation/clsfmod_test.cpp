@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include "../filebytes.h"
+#include "../testapplication.h"
 #include "mp3fixture.h"
 #include "platform/fakeaudiooutput.h"
 #include "recitation/clsfmod.h"
@@ -320,4 +322,55 @@ TEST(ClsFMod, WithoutASoundDeviceItSaysSoOnceAndCarriesOn) {
     for (const auto &[code, text] : texts) {
         EXPECT_EQ(clsFMod::FModErrorText(code), text) << code;
     }
+}
+
+// A seek far into a long file on a stalled disk leaves the device's pull waiting for the frame
+// walk; stopping, a new section and a new file still return at once, and with the disk back the
+// section plays from its exact sample.
+TEST(ClsFMod, StopANewSectionAndANewFileDoNotWaitForAStalledFrameWalk) {
+    VARNELO_SKIP_WITHOUT_LAME();
+    TestCoreApplication app;
+    Mp3Maker maker;
+    const QString piece =
+        maker.make("piece", tone(kRate, 2, kRate * 10, 440, 0.3), {"-t", "-b", "128"});
+    ASSERT_FALSE(piece.isEmpty());
+    const QString path = maker.writeFile("long.mp3", readFileBytes(piece).repeated(15));
+    WalkGate gate;
+    FakeAudioOutput output(true, FakeAudioOutput::Mode::Paced);
+    clsFMod fmod(output);
+    fmod.stream().setWalkReader(gate.reader());
+    ASSERT_TRUE(fmod.OpenMP3File(path));
+    gate.waitUntilHeld();
+    const auto pullWaits = [&] { return fmod.stream().readerWaiting(); };
+
+    fmod.Play(140000, 141000);
+    ASSERT_TRUE(eventually(pullWaits));
+    fmod.StopPlaying();
+    EXPECT_FALSE(fmod.isPlaying());
+    ASSERT_FALSE(gate.isOpen()) << "the stop waited for the walk";
+    fmod.Play(120000, 121000);
+    ASSERT_TRUE(eventually(pullWaits));
+    fmod.Play(130000, 131000);
+    ASSERT_TRUE(eventually(pullWaits));
+    ASSERT_TRUE(fmod.OpenMP3File(path));
+    fmod.Play(140000, 141000);
+    ASSERT_TRUE(eventually(pullWaits));
+    fmod.CloseAll();
+    EXPECT_FALSE(gate.isOpen());
+
+    gate.open();
+    ASSERT_TRUE(fmod.OpenMP3File(path));
+    output.clearRecorded();
+    fmod.Play(140000, 140700);
+    ASSERT_TRUE(eventually([&] { return !output.isActive(); }));
+    Mp3Stream reference;
+    ASSERT_TRUE(reference.open(path));
+    const qint64 first = reference.msToSample(140000);
+    const qint64 count = reference.msToSample(140500) - first;
+    ASSERT_EQ(output.recordedFrames(), count);
+    std::vector<qint16> expected(size_t(count) * 2);
+    ASSERT_TRUE(reference.seekSample(first));
+    ASSERT_EQ(reference.read(expected.data(), count), count);
+    EXPECT_EQ(output.recorded(), expected);
+    EXPECT_EQ(positionOf(fmod), 140700);
 }

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QThread>
 
+#include <chrono>
 #include <cmath>
 #include <numbers>
 
@@ -179,6 +180,74 @@ qint64 firstLoudFrame(const qint16 *interleaved, qint64 frames, int channels, qi
         }
     }
     return -1;
+}
+
+namespace {
+
+// Long enough for any loaded machine; only a fault waits this long.
+constexpr auto kSafetyLimit = std::chrono::seconds(30);
+
+}  // namespace
+
+WalkGate::WalkGate() {
+    m_watchdog = std::thread([this] {
+        std::unique_lock lock(m_mutex);
+        if (!m_changed.wait_for(lock, kSafetyLimit, [this] { return m_ending || m_open; })) {
+            m_open = true;
+            m_changed.notify_all();
+        }
+    });
+}
+
+WalkGate::~WalkGate() {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_ending = true;
+    }
+    m_changed.notify_all();
+    m_watchdog.join();
+}
+
+std::function<qint64(QFile &, qint64, uchar *, qint64)> WalkGate::reader() {
+    return [this, first = true](QFile &file, qint64 from, uchar *into, qint64 max) mutable {
+        if (!first) {
+            std::unique_lock lock(m_mutex);
+            m_held = true;
+            m_changed.notify_all();
+            m_changed.wait(lock, [this] { return m_open; });
+        }
+        first = false;
+        return file.seek(from) ? file.read(reinterpret_cast<char *>(into), max) : qint64(-1);
+    };
+}
+
+void WalkGate::waitUntilHeld() {
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_held || m_open; });
+}
+
+void WalkGate::open() {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_open = true;
+    }
+    m_changed.notify_all();
+}
+
+bool WalkGate::isOpen() const {
+    const std::lock_guard lock(m_mutex);
+    return m_open;
+}
+
+bool eventually(const std::function<bool()> &done) {
+    const auto until = std::chrono::steady_clock::now() + kSafetyLimit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > until) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
 }
 
 void runEventsFor(int ms) {

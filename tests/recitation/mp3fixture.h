@@ -1,10 +1,15 @@
 #pragma once
 
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "../ciskip.h"
@@ -80,6 +85,34 @@ qint64 firstLoudFrame(const qint16 *interleaved, qint64 frames, int channels, qi
 
 // Handles the thread's events for ms (a QCoreApplication must exist).
 void runEventsFor(int ms);
+
+// A disk that stalls: the frame walks reading through reader() get their first read and then
+// wait until the gate is opened. Opens itself after a long safety delay, so that a caller that
+// wrongly waits for the walk fails its checks instead of hanging.
+class WalkGate {
+public:
+    WalkGate();
+    ~WalkGate();
+    WalkGate(const WalkGate &) = delete;
+    WalkGate &operator=(const WalkGate &) = delete;
+
+    std::function<qint64(QFile &, qint64, uchar *, qint64)> reader();
+    // Blocks until a walk waits at the gate.
+    void waitUntilHeld();
+    void open();
+    bool isOpen() const;
+
+private:
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_open = false;
+    bool m_held = false;
+    bool m_ending = false;
+    std::thread m_watchdog;
+};
+
+// Polls until done() holds; false when it did not within a generous safety limit.
+bool eventually(const std::function<bool()> &done);
 
 }  // namespace varnelo::test
 
