@@ -32,6 +32,7 @@ bool WriteTag(QIODevice &out, const Id3v1Tag &tag);
 struct Mp3CutResult {
     qint64 audioBytes = 0;
     qint64 infoBytes = 0;
+    qint64 carrierBytes = 0;
     QString error;
 
     bool ok() const { return error.isEmpty(); }
