@@ -15,6 +15,7 @@
 #include "recitation/mp3stream.h"
 #include "recitation/mpegheader.h"
 #include "recitation/rangeexport.h"
+#include "recitation/reservoirframe.h"
 #include "recitation/streamframelocator.h"
 
 using namespace varnelo;
@@ -359,6 +360,53 @@ TEST(MpegHeader, ReadsLayoutAndRefusesJunk) {
     EXPECT_TRUE(isInfoFrame(*mpeg1, info));
     info.replace(36, 4, "Xinf");
     EXPECT_FALSE(isInfoFrame(*mpeg1, info));
+}
+
+// The carrier of a cut's bit reservoir: a frame the decoder takes for the source's own kind,
+// silent, and the smallest that ends with the bytes.
+TEST(ReservoirFrame, CarriesTheBytesInTheSmallestSilentFrame) {
+    QByteArray reservoir(511, Qt::Uninitialized);
+    for (int i = 0; i < reservoir.size(); ++i) {
+        reservoir[i] = char(i * 7 + 1);
+    }
+    const struct {
+        const char *header;  // of the source frame
+        int bytes;           // reservoir carried
+        int bitrate;         // of the carrier
+    } cases[] = {
+        // MPEG 1, 128 kbit/s, padded, joint stereo with mode extension, CRC: room at its own rate.
+        {"fffa92f4", 300, 128000},
+        // ... and the deepest reach needs 192 kbit/s (160 holds 522 - 36 = 486 bytes).
+        {"fffa92f4", 511, 192000},
+        // MPEG 2, 8 kbit/s, 22.05 kHz, mono, CRC: 80 kbit/s holds 261 - 13 bytes, 96 enough.
+        {"fff210c4", 255, 96000},
+        {"fff210c4", 0, 8000},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.header) + " " + std::to_string(c.bytes));
+        const QByteArray source = QByteArray::fromHex(c.header);
+        const QByteArray frame = makeReservoirFrame(source, reservoir.left(c.bytes));
+        const std::optional<MpegHeader> header = parseMpegHeader(frame);
+        const std::optional<MpegHeader> like = parseMpegHeader(source);
+        ASSERT_TRUE(header.has_value());
+        EXPECT_EQ(header->frameBytes, frame.size());
+        EXPECT_EQ(header->bitrate, c.bitrate);
+        EXPECT_EQ(header->mpeg1, like->mpeg1);
+        EXPECT_EQ(header->sampleRate, like->sampleRate);
+        EXPECT_FALSE(header->crc || header->padding);
+        // The channel mode is the source's; no stereo coding tools act on silence.
+        EXPECT_EQ(quint8(frame[3]) >> 6, quint8(source[3]) >> 6);
+        EXPECT_EQ(quint8(frame[3]) & 0x30, 0);
+        // No main_data_begin, no bits in any granule: side information all zero.
+        EXPECT_EQ(frame.mid(4, header->sideInfoBytes()), QByteArray(header->sideInfoBytes(), 0));
+        EXPECT_TRUE(frame.endsWith(reservoir.left(c.bytes)));
+        EXPECT_FALSE(isInfoFrame(*header, frame));
+    }
+    // Beyond any frame of the kind, and not layer III.
+    EXPECT_TRUE(
+        makeReservoirFrame(QByteArray::fromHex("fff210c4"), QByteArray(800, 'x')).isEmpty());
+    EXPECT_TRUE(makeReservoirFrame(QByteArray::fromHex("fffd9264"), reservoir).isEmpty());
+    EXPECT_TRUE(makeReservoirFrame(QByteArray::fromHex("fffb92"), reservoir).isEmpty());
 }
 
 namespace {
