@@ -38,9 +38,10 @@ void writeBe(QByteArray &bytes, qsizetype at, quint32 value, int size) {
     }
 }
 
-// Where the Xing/Info tag starts in a frame without CRC.
+// Where the Xing/Info tag starts: right after the side information as if there were no CRC,
+// which is where encoders put it and decoders look for it even in frames that announce one.
 int tagOffset(const MpegHeader &header) {
-    return header.sideInfoOffset() + header.sideInfoBytes();
+    return 4 + header.sideInfoBytes();
 }
 
 // The info frame's header: the audio header without CRC, padding or private bit, at the audio's

@@ -9,6 +9,7 @@
 #include "recitation/framelocator.h"
 #include "recitation/infoframe.h"
 #include "recitation/mpegheader.h"
+#include "recitation/reservoirframe.h"
 
 namespace varnelo {
 
@@ -63,15 +64,86 @@ std::optional<FrameHead> readEarlierHead(QFileDevice &source, const FrameSpan &b
     return readFrameHead(source, before, &like);
 }
 
-// Where a cut must begin so that a decoder reproduces the layer III frame at start exactly. Its
-// output also holds the filterbank overlap of the two granules before it (the frame before in
-// MPEG 1, the two before in MPEG 2 and 2.5), and the main data of those granules begins up to
-// main_data_begin bytes earlier, in earlier frames (the bit reservoir). Never before the first
-// audio frame; on any doubt about a header, start itself.
-FrameSpan leadInFrame(QFileDevice &source, const FrameLocator &frames, const FrameSpan &start) {
+// Bytes read from the frames a cut copies to see how far their main data reaches back.
+constexpr qint64 kReservoirScanBytes = 16 * 1024;
+
+// How many bytes of bit reservoir the frames from `from` on need from before it: the largest
+// main_data_begin beyond the main data of the copied frames before each. nullopt on a header in
+// doubt.
+std::optional<int> reservoirShortfall(QFileDevice &source, const FrameSpan &from, qint64 end,
+                                      const MpegHeader &like) {
+    if (!source.seek(from.begin)) {
+        return std::nullopt;
+    }
+    const QByteArray bytes = source.read(std::min(end - from.begin, kReservoirScanBytes));
+    const int deepest = like.mpeg1 ? kMaxReservoirBytes : kMaxLsfReservoirBytes;
+    int shortfall = 0;
+    qint64 behind = 0;  // main data of the copied frames before the one at `at`
+    for (qsizetype at = 0; behind < deepest && at + 4 <= bytes.size();) {
+        const QByteArray head = bytes.mid(at, kFrameHeadBytes);
+        const std::optional<MpegHeader> header = parseMpegHeader(head);
+        if (!header || header->mpeg1 != like.mpeg1 || header->layer != 3 ||
+            header->sampleRate != like.sampleRate || isInfoFrame(*header, head)) {
+            return std::nullopt;
+        }
+        const std::optional<int> owed = mainDataBegin(*header, head);
+        if (!owed) {
+            break;  // cut off by the scan, far past the deepest reach
+        }
+        shortfall = std::max<int>(shortfall, *owed - int(behind));
+        behind += header->mainDataBytes();
+        at += header->frameBytes;
+    }
+    return shortfall;
+}
+
+// The last `bytes` bytes of main data of the frames before `from`, in stream order; empty when
+// a frame there is in doubt or missing.
+QByteArray reservoirBefore(QFileDevice &source, const FrameLocator &frames, const FrameSpan &from,
+                           int bytes, const MpegHeader &like) {
+    QByteArray reservoir;
+    FrameSpan later = from;
+    while (reservoir.size() < bytes) {
+        const std::optional<FrameSpan> before = frames.frameBefore(later.begin);
+        if (!before) {
+            return {};
+        }
+        const std::optional<FrameHead> head = readEarlierHead(source, *before, later, like);
+        if (!head) {
+            return {};
+        }
+        const qint64 dataAt = head->header.sideInfoOffset() + head->header.sideInfoBytes();
+        if (!source.seek(before->begin + dataAt)) {
+            return {};
+        }
+        const QByteArray data = source.read(head->header.frameBytes - dataAt);
+        if (data.size() != head->header.frameBytes - dataAt) {
+            return {};
+        }
+        reservoir.prepend(data);
+        later = *before;
+    }
+    return reservoir.right(bytes);
+}
+
+// The start of a cut: the first source frame it copies, and a frame of our own before it that
+// carries the bit reservoir those frames reach back to (empty when they need none).
+struct LeadIn {
+    FrameSpan from;
+    QByteArray carrier;
+};
+
+// Where a cut ending at `end` must begin so that a decoder reproduces the layer III frame at
+// start exactly. Its output also holds the filterbank overlap of the two granules before it
+// (the frame before in MPEG 1, the two before in MPEG 2 and 2.5), copied from the source; the
+// main data of those frames begins up to main_data_begin bytes earlier, which a silent frame of
+// our own carries instead of whole earlier frames. Never before the first audio frame; on any
+// doubt about a header, start itself.
+LeadIn planLeadIn(QFileDevice &source, const FrameLocator &frames, const FrameSpan &start,
+                  qint64 end) {
     const std::optional<FrameHead> first = readFrameHead(source, start, nullptr);
     if (!first || first->header.layer != 3) {
-        return start;
+        return {start, {}};
     }
     FrameHead anchor = *first;
     for (int framesBack = first->header.mpeg1 ? 1 : 2; framesBack > 0; --framesBack) {
@@ -82,28 +154,24 @@ FrameSpan leadInFrame(QFileDevice &source, const FrameLocator &frames, const Fra
         const std::optional<FrameHead> head =
             readEarlierHead(source, *before, anchor.span, first->header);
         if (!head) {
-            return start;
+            return {start, {}};
         }
         anchor = *head;
     }
-    const std::optional<int> owed = mainDataBegin(anchor.header, anchor.bytes);
+    const std::optional<int> owed = reservoirShortfall(source, anchor.span, end, first->header);
     if (!owed) {
-        return start;
+        return {start, {}};
     }
-    FrameSpan lead = anchor.span;
-    for (int missing = *owed; missing > 0;) {
-        const std::optional<FrameSpan> before = frames.frameBefore(lead.begin);
-        if (!before) {
-            break;
-        }
-        const std::optional<FrameHead> head = readEarlierHead(source, *before, lead, first->header);
-        if (!head) {
-            return start;
-        }
-        missing -= head->header.mainDataBytes();
-        lead = head->span;
+    if (*owed <= 0) {
+        return {anchor.span, {}};
     }
-    return lead;
+    const QByteArray reservoir = reservoirBefore(source, frames, anchor.span, *owed, first->header);
+    const QByteArray carrier =
+        reservoir.isEmpty() ? QByteArray() : makeReservoirFrame(anchor.bytes.left(4), reservoir);
+    if (carrier.isEmpty()) {
+        return {start, {}};
+    }
+    return {anchor.span, carrier};
 }
 
 // The largest layer III frame: 320 kbit/s at 32 kHz, padded.
@@ -159,12 +227,13 @@ std::vector<qint64> frameStarts(const FrameLocator &frames, const FrameSpan &lea
     return starts;
 }
 
-// The info frame that makes a gapless decoder of the frames lead..last play the source's
-// samples of startMs..endMs; nullopt (a cut without one) when the frames are not numbered, not
-// layer III, or do not hold the range.
+// The info frame that makes a gapless decoder of the lead-in and the frames up to last play the
+// source's samples of startMs..endMs; nullopt (a cut without one) when the frames are not
+// numbered, not layer III, or do not hold the range.
 std::optional<InfoFrameFields> planInfoFrame(QFileDevice &source, const FrameLocator &frames,
-                                             const FrameSpan &lead, const FrameSpan &last,
+                                             const LeadIn &leadIn, const FrameSpan &last,
                                              qint32 startMs, qint32 endMs) {
+    const FrameSpan &lead = leadIn.from;
     if (lead.number < 0 || last.number < lead.number) {
         return std::nullopt;
     }
@@ -194,17 +263,27 @@ std::optional<InfoFrameFields> planInfoFrame(QFileDevice &source, const FrameLoc
         }
         fields.vbr = largest - smallest > 1;
     }
+    const qint64 carrierFrames = leadIn.carrier.isEmpty() ? 0 : 1;
+    if (carrierFrames > 0) {
+        for (qint64 &at : fields.frameStarts) {
+            at += leadIn.carrier.size();
+        }
+        fields.frameStarts.insert(fields.frameStarts.begin(), 0);
+        fields.audioBytes += leadIn.carrier.size();
+    }
     fields.audioHeader = head->bytes.left(4);
 
     // Sample s of the source's gapless decode is decoded sample s + sourceLead of its frames;
     // the cut's decode starts at its frame lead.number.
     const qint64 rate = head->header.sampleRate;
     const qint64 spf = head->header.samplesPerFrame();
-    const qint64 shift = (sourceTag ? sourceTag->leadingSamples() : 0) - lead.number * spf;
+    const qint64 shift =
+        (sourceTag ? sourceTag->leadingSamples() : 0) - (lead.number - carrierFrames) * spf;
     const qint64 rawStart = qint64(startMs) * rate / 1000 + shift;
     const qint64 rawEnd = qint64(endMs) * rate / 1000 + shift;
     const qint64 decoded = qint64(fields.frameStarts.size()) * spf;
-    // Before the first 529 samples nothing can be kept; past 4095 the lead-in plays.
+    // Before the first 529 samples nothing can be kept; a lead-in of a carrier and two granules
+    // stays well within the 4095 the field holds.
     fields.delay = int(std::clamp<qint64>(rawStart - kDecoderDelaySamples, 0, kMaxGapSamples));
     const qint64 padding = decoded + kDecoderDelaySamples - rawEnd;
     // An empty range, or one inside the first 529 samples, cannot be told: whole frames play.
@@ -267,9 +346,10 @@ Mp3CutResult CutMp3Range(const QString &sourcePath, const FrameLocator &frames, 
         result.error = QStringLiteral("%1: shorter than its frame index").arg(sourcePath);
         return result;
     }
-    const FrameSpan lead = leadInFrame(source, frames, *first);
+    const LeadIn leadIn = planLeadIn(source, frames, *first, last->end);
+    const FrameSpan &lead = leadIn.from;
     std::optional<InfoFrameFields> info =
-        planInfoFrame(source, frames, lead, *last, startMs, std::min(endMs, length));
+        planInfoFrame(source, frames, leadIn, *last, startMs, std::min(endMs, length));
     const qint64 infoBytes = info ? infoFrameBytes(*info) : 0;
     if (!source.seek(lead.begin)) {
         result.error = describe(source);
@@ -286,8 +366,12 @@ Mp3CutResult CutMp3Range(const QString &sourcePath, const FrameLocator &frames, 
         result.error = describe(target);
         return result;
     }
+    if (target.write(leadIn.carrier) != leadIn.carrier.size()) {
+        result.error = describe(target);
+        return result;
+    }
+    quint16 musicCrc = crc16(leadIn.carrier.constData(), leadIn.carrier.size());
     constexpr qint64 kChunk = 1 << 20;
-    quint16 musicCrc = 0;
     qint64 remaining = last->end - lead.begin;
     while (remaining > 0) {
         const QByteArray chunk = source.read(std::min(remaining, kChunk));
@@ -317,6 +401,7 @@ Mp3CutResult CutMp3Range(const QString &sourcePath, const FrameLocator &frames, 
     }
     result.audioBytes = last->end - lead.begin;
     result.infoBytes = infoBytes;
+    result.carrierBytes = leadIn.carrier.size();
     return result;
 }
 

@@ -79,7 +79,8 @@ std::optional<int> mainDataBegin(const MpegHeader &header, const QByteArray &fra
 }
 
 bool isInfoFrame(const MpegHeader &header, const QByteArray &frame) {
-    const qsizetype tagAt = header.sideInfoOffset() + header.sideInfoBytes();
+    // Encoders put the tag where it would be without a CRC, even in a frame that announces one.
+    const qsizetype tagAt = 4 + header.sideInfoBytes();
     const QByteArray tag = frame.mid(tagAt, 4);
     return tag == "Xing" || tag == "Info" || frame.mid(4 + 32, 4) == "VBRI";
 }

@@ -15,6 +15,7 @@
 #include "recitation/mp3stream.h"
 #include "recitation/mpegheader.h"
 #include "recitation/rangeexport.h"
+#include "recitation/reservoirframe.h"
 #include "recitation/streamframelocator.h"
 
 using namespace varnelo;
@@ -50,27 +51,22 @@ TEST(Mp3Cut, GaplessDecodePlaysExactlyTheRange) {
     const Pcm pcm = noisyTone(12);
     // Low rates fill the bit reservoir (lame resamples them to MPEG 2, 576 samples a frame).
     // Without -t the sources open with lame's info frame, except at 48 kbit/s mono, where it
-    // does not fit a frame: the demo recitations are made so.
-    // A lead-in longer than the delay field holds plays up to a frame of extra samples. The
-    // decoder restarts only four frames ahead of where a gapless file starts: after a longer
-    // lead-in (deep reservoirs of MPEG 2) the first frame it plays is not yet exact.
+    // does not fit a frame: the demo recitations are made so. -p protects the frames with a CRC.
     const struct {
         const char *name;
         QStringList lameArgs;
-        qint64 maxExtra;
-        qint64 settle;
     } kinds[] = {
-        {"cbr", {"-b", "128"}, 0, 0},
-        {"cbr_untagged", {"-b", "128", "-t"}, 0, 0},
-        {"vbr", {"-V", "4"}, 1152, 0},
-        {"speech", {"-b", "48", "-m", "m", "--resample", "22.05"}, 0, 0},
-        {"abr_low", {"--abr", "40"}, 0, 0},
-        {"cbr_id3v2",
-         {"-b", "64", "--id3v2-only", "--tt", "Source", "--pad-id3v2-size", "4000"},
-         1152,
-         0},
-        {"vbr_low_id3v2", {"-V", "9", "--add-id3v2", "--tt", "Source"}, 576, 576},
+        {"cbr", {"-b", "128"}},
+        {"cbr_untagged", {"-b", "128", "-t"}},
+        {"vbr", {"-V", "4"}},
+        {"vbr_crc", {"-V", "4", "-p"}},
+        {"speech", {"-b", "48", "-m", "m", "--resample", "22.05"}},
+        {"abr_low", {"--abr", "40"}},
+        {"cbr_id3v2", {"-b", "64", "--id3v2-only", "--tt", "Source", "--pad-id3v2-size", "4000"}},
+        {"vbr_low_id3v2", {"-V", "9", "--add-id3v2", "--tt", "Source"}},
+        {"vbr_low_crc", {"-V", "9", "-p"}},
     };
+    bool carried = false;
     for (const auto &kind : kinds) {
         SCOPED_TRACE(kind.name);
         const QString source = maker.make(kind.name, pcm, kind.lameArgs);
@@ -89,23 +85,31 @@ TEST(Mp3Cut, GaplessDecodePlaysExactlyTheRange) {
             const Mp3CutResult cut = CutMp3Range(source, frames, startMs, endMs, target, tag);
             ASSERT_TRUE(cut.ok()) << cut.error.toStdString();
 
-            // An info frame, the source's frames lead..last, a few before the start frame, and
-            // the 128-byte tag.
+            // An info frame, any carrier of the reservoir, the source's frames from the one or
+            // two granules before the start frame to the last, and the 128-byte tag.
             const QByteArray bytes = readFileBytes(target);
             ASSERT_GT(cut.infoBytes, 0);
-            ASSERT_EQ(bytes.size(), cut.infoBytes + cut.audioBytes + 128);
+            ASSERT_EQ(bytes.size(), cut.infoBytes + cut.carrierBytes + cut.audioBytes + 128);
             EXPECT_EQ(bytes.right(128), tag.toBytes());
             const qint64 start = stream.frameAt(startMs);
             const qint64 last = stream.frameAt(endMs);
             const qint64 lead =
                 stream.frameStartingAt(stream.frameEndOffset(last) - cut.audioBytes);
             ASSERT_GE(lead, 0) << "the cut does not begin at a frame";
-            EXPECT_EQ(bytes.mid(cut.infoBytes, cut.audioBytes),
+            EXPECT_EQ(bytes.mid(cut.infoBytes + cut.carrierBytes, cut.audioBytes),
                       sourceBytes.mid(stream.frameOffset(lead), cut.audioBytes));
             const std::optional<MpegHeader> header =
                 parseMpegHeader(sourceBytes.mid(stream.frameOffset(start), 4));
             ASSERT_TRUE(header.has_value());
-            EXPECT_LE(start - lead, header->mpeg1 ? 4 : 7);
+            EXPECT_LE(start - lead, header->mpeg1 ? 1 : 2);
+            if (cut.carrierBytes > 0) {
+                carried = true;
+                const QByteArray carrier = bytes.mid(cut.infoBytes, cut.carrierBytes);
+                const std::optional<MpegHeader> own = parseMpegHeader(carrier);
+                ASSERT_TRUE(own.has_value());
+                EXPECT_EQ(own->frameBytes, cut.carrierBytes);
+                EXPECT_EQ(mainDataBegin(*own, carrier), 0);
+            }
 
             // The gapless decode is the source's decode of the range, sample for sample; the
             // synthesis filter rounds by the phase it has reached, so a few are one step off.
@@ -114,12 +118,12 @@ TEST(Mp3Cut, GaplessDecodePlaysExactlyTheRange) {
             const qint64 first = stream.msToSample(startMs);
             const qint64 end = stream.msToSample(std::min<qint64>(endMs, stream.lengthMs()));
             const ClipMatch match = matchClip(decodeAll(cutStream), sourcePcm, first, end);
-            EXPECT_GE(match.extra, 0);
-            EXPECT_LE(match.extra, kind.maxExtra);
-            EXPECT_LT(match.lastMismatch, kind.settle) << match.mismatched << " samples differ";
+            EXPECT_EQ(match.extra, 0);
+            EXPECT_EQ(match.mismatched, 0) << "the last at " << match.lastMismatch;
             EXPECT_LT(match.offByOne * 1000, end - first) << match.offByOne << " one step off";
         }
     }
+    EXPECT_TRUE(carried) << "no source needed its reservoir carried";
 }
 
 TEST(Mp3Cut, InfoFrameDescribesTheCut) {
@@ -129,7 +133,8 @@ TEST(Mp3Cut, InfoFrameDescribesTheCut) {
     for (const auto &[name, lameArgs, vbr] :
          {std::tuple{"cbr", QStringList{"-b", "128"}, false},
           std::tuple{"vbr", QStringList{"-V", "2"}, true},
-          std::tuple{"speech", QStringList{"-b", "48", "-m", "m", "--resample", "22.05"}, false}}) {
+          std::tuple{"speech", QStringList{"-b", "48", "-m", "m", "--resample", "22.05"}, false},
+          std::tuple{"vbr_low_crc", QStringList{"-V", "9", "-p"}, true}}) {
         SCOPED_TRACE(name);
         const QString source = maker.make(name, pcm, lameArgs);
         ASSERT_FALSE(source.isEmpty());
@@ -166,8 +171,9 @@ TEST(Mp3Cut, InfoFrameDescribesTheCut) {
         EXPECT_EQ(info->frames, cutStream.frameCount());
         EXPECT_EQ(info->bytes, bytes.size() - 128);
         const qint64 spf = audio->samplesPerFrame();
-        EXPECT_EQ(info->frames * spf - info->delay - info->padding,
-                  stream.msToSample(4000) - stream.msToSample(1000));
+        const qint64 range = stream.msToSample(4000) - stream.msToSample(1000);
+        EXPECT_EQ(info->frames * spf - info->delay - info->padding, range);
+        EXPECT_EQ(cutStream.lengthSamples(), range);
         EXPECT_LT(info->delay, kMaxGapSamples);
         EXPECT_GE(info->padding, kDecoderDelaySamples);
         EXPECT_LT(info->padding, spf + kDecoderDelaySamples);
@@ -184,9 +190,18 @@ TEST(Mp3Cut, InfoFrameDescribesTheCut) {
             return v;
         };
         EXPECT_EQ(be(28, 4), quint32(info->bytes));
-        EXPECT_EQ(be(32, 2), crc16(bytes.constData() + cut.infoBytes, cut.audioBytes));
+        EXPECT_EQ(be(32, 2),
+                  crc16(bytes.constData() + cut.infoBytes, cut.carrierBytes + cut.audioBytes));
         const qsizetype lameAt = frame.indexOf(lame);
         EXPECT_EQ(be(34, 2), crc16(frame.constData(), lameAt + 34));
+
+        // The seek table points at the frames as the decoder finds them in the file.
+        const qsizetype toc = frame.indexOf(vbr ? "Xing" : "Info") + 16;
+        for (int percent = 0; percent < 100; ++percent) {
+            const qint64 at = cutStream.frameOffset(percent * info->frames / 100);
+            EXPECT_EQ(quint8(frame[toc + percent]), std::min<qint64>(255, at * 256 / info->bytes))
+                << percent;
+        }
     }
 }
 
@@ -255,15 +270,21 @@ TEST(Mp3Cut, DoubtfulEarlierFramesGiveNoLeadIn) {
     const auto cutBytes = [&](const QString &from, const FrameLocator &locator) {
         const Mp3CutResult cut = CutMp3Range(from, locator, startMs, endMs, target, Id3v1Tag());
         EXPECT_TRUE(cut.ok()) << cut.error.toStdString();
-        return cut.audioBytes;
+        return cut.carrierBytes + cut.audioBytes;
     };
     ASSERT_GT(cutBytes(source, frames), bare);
 
     // A damaged header in the lead-in; earlier frames outside the file, overlapping the start
     // frame or not on a header; no earlier frames at all: the cut starts at the start frame.
-    QByteArray damaged = readFileBytes(source);
+    const QByteArray intact = readFileBytes(source);
+    QByteArray damaged = intact;
     damaged.replace(frames.frameBefore(start)->begin, 4, QByteArray(4, '\0'));
     EXPECT_EQ(cutBytes(maker.writeFile("damaged.mp3", damaged), frames), bare);
+    // So is one in the frames whose main data the carrier takes over.
+    damaged = intact;
+    damaged.replace(frames.frameBefore(frames.frameBefore(start)->begin)->begin, 4,
+                    QByteArray(4, '\0'));
+    EXPECT_EQ(cutBytes(maker.writeFile("damaged2.mp3", damaged), frames), bare);
     const qint64 far = QFileInfo(source).size() + 1000;
     using Before = std::optional<FrameSpan>;
     const std::function<Before(qint64)> doubtful[] = {
@@ -298,7 +319,7 @@ TEST(Mp3Cut, DoubtfulEarlierFramesGiveNoLeadIn) {
         ASSERT_TRUE(cut.ok());
         EXPECT_EQ(cut.infoBytes, 0);
         EXPECT_GT(cut.audioBytes, stream.frameEndOffsetAt(endOfRange) - start);
-        EXPECT_EQ(readFileBytes(target).size(), cut.audioBytes + 128);
+        EXPECT_EQ(readFileBytes(target).size(), cut.carrierBytes + cut.audioBytes + 128);
     }
 }
 
@@ -339,6 +360,53 @@ TEST(MpegHeader, ReadsLayoutAndRefusesJunk) {
     EXPECT_TRUE(isInfoFrame(*mpeg1, info));
     info.replace(36, 4, "Xinf");
     EXPECT_FALSE(isInfoFrame(*mpeg1, info));
+}
+
+// The carrier of a cut's bit reservoir: a frame the decoder takes for the source's own kind,
+// silent, and the smallest that ends with the bytes.
+TEST(ReservoirFrame, CarriesTheBytesInTheSmallestSilentFrame) {
+    QByteArray reservoir(511, Qt::Uninitialized);
+    for (int i = 0; i < reservoir.size(); ++i) {
+        reservoir[i] = char(i * 7 + 1);
+    }
+    const struct {
+        const char *header;  // of the source frame
+        int bytes;           // reservoir carried
+        int bitrate;         // of the carrier
+    } cases[] = {
+        // MPEG 1, 128 kbit/s, padded, joint stereo with mode extension, CRC: room at its own rate.
+        {"fffa92f4", 300, 128000},
+        // ... and the deepest reach needs 192 kbit/s (160 holds 522 - 36 = 486 bytes).
+        {"fffa92f4", 511, 192000},
+        // MPEG 2, 8 kbit/s, 22.05 kHz, mono, CRC: 80 kbit/s holds 261 - 13 bytes, 96 enough.
+        {"fff210c4", 255, 96000},
+        {"fff210c4", 0, 8000},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.header) + " " + std::to_string(c.bytes));
+        const QByteArray source = QByteArray::fromHex(c.header);
+        const QByteArray frame = makeReservoirFrame(source, reservoir.left(c.bytes));
+        const std::optional<MpegHeader> header = parseMpegHeader(frame);
+        const std::optional<MpegHeader> like = parseMpegHeader(source);
+        ASSERT_TRUE(header.has_value());
+        EXPECT_EQ(header->frameBytes, frame.size());
+        EXPECT_EQ(header->bitrate, c.bitrate);
+        EXPECT_EQ(header->mpeg1, like->mpeg1);
+        EXPECT_EQ(header->sampleRate, like->sampleRate);
+        EXPECT_FALSE(header->crc || header->padding);
+        // The channel mode is the source's; no stereo coding tools act on silence.
+        EXPECT_EQ(quint8(frame[3]) >> 6, quint8(source[3]) >> 6);
+        EXPECT_EQ(quint8(frame[3]) & 0x30, 0);
+        // No main_data_begin, no bits in any granule: side information all zero.
+        EXPECT_EQ(frame.mid(4, header->sideInfoBytes()), QByteArray(header->sideInfoBytes(), 0));
+        EXPECT_TRUE(frame.endsWith(reservoir.left(c.bytes)));
+        EXPECT_FALSE(isInfoFrame(*header, frame));
+    }
+    // Beyond any frame of the kind, and not layer III.
+    EXPECT_TRUE(
+        makeReservoirFrame(QByteArray::fromHex("fff210c4"), QByteArray(800, 'x')).isEmpty());
+    EXPECT_TRUE(makeReservoirFrame(QByteArray::fromHex("fffd9264"), reservoir).isEmpty());
+    EXPECT_TRUE(makeReservoirFrame(QByteArray::fromHex("fffb92"), reservoir).isEmpty());
 }
 
 namespace {

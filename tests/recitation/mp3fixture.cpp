@@ -99,6 +99,24 @@ QString Mp3Maker::make(const QString &name, const Pcm &pcm, const QStringList &l
     return mp3;
 }
 
+QString Mp3Maker::speak(const QString &name, const QString &text, const QStringList &lameArgs) {
+    const QString wav = m_dir.filePath(name + QStringLiteral(".wav"));
+    const QString mp3 = m_dir.filePath(name + QStringLiteral(".mp3"));
+    QProcess espeak;
+    espeak.start(QStringLiteral("espeak-ng"), {QStringLiteral("-w"), wav, text});
+    if (!espeak.waitForFinished(120000) || espeak.exitCode() != 0) {
+        return {};
+    }
+    QProcess lame;
+    lame.start(QStringLiteral("lame"),
+               QStringList{QStringLiteral("--quiet")} + lameArgs + QStringList{wav, mp3});
+    if (!lame.waitForFinished(120000) || lame.exitCode() != 0) {
+        return {};
+    }
+    QFile::remove(wav);
+    return mp3;
+}
+
 QString Mp3Maker::writeFile(const QString &name, const QByteArray &bytes) {
     const QString path = m_dir.filePath(name);
     QFile file(path);

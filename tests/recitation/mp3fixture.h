@@ -45,6 +45,9 @@ public:
     static bool lameAvailable();
     // Encodes pcm to name.mp3 with the extra lame arguments; empty on failure.
     QString make(const QString &name, const Pcm &pcm, const QStringList &lameArgs);
+    // Has espeak-ng read text (mono, 22.05 kHz) and encodes it to name.mp3 with the extra lame
+    // arguments; empty on failure.
+    QString speak(const QString &name, const QString &text, const QStringList &lameArgs);
     // Writes bytes to a file of that name in the directory and returns its path.
     QString writeFile(const QString &name, const QByteArray &bytes);
     QString dir() const { return m_dir.path(); }
