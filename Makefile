@@ -48,8 +48,9 @@ run: demo
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-# The window benchmarks read the demo data in build/app. The recitation benchmarks run on a display
-# (a private Xvfb when DISPLAY is unset) with the sound server, as a user meets them.
+# The window benchmarks read the demo data in build/app. The recitation and resident-memory
+# benchmarks run on a display (a private Xvfb when DISPLAY is unset) with the sound server, as a
+# user meets them.
 bench: demo
 	@bash tools/xvfb-run-bench.sh bash -c 'for b in $(BUILD)/bench/bench_*; do \
 		if [ -f "$$b" ] && [ -x "$$b" ]; then "$$b" || exit 1; fi; \
