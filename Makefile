@@ -49,8 +49,8 @@ test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 # The window benchmarks read the demo data in BENCH_APP (or VARNELO_APP_FOLDER), by default
-# build/app made by `make demo`; a folder given instead is used as it is. The recitation
-# benchmarks run on a display (a private Xvfb when DISPLAY is unset) with the sound server, as a
+# build/app made by `make demo`; a folder given instead is used as it is. The recitation and
+# resident-memory benchmarks run on a display (a private Xvfb when DISPLAY is unset) with the sound server, as a
 # user meets them. Each program's results go to BENCH_RESULTS as JSON, and docs/performance.md is
 # written from them even when one failed, so its rows show what did not run.
 BENCH_APP ?= $(or $(VARNELO_APP_FOLDER),$(BUILD)/app)

@@ -54,14 +54,6 @@ public:
         state.counters[targetName] = target;
     }
 
-    static double median(std::vector<double> values) {
-        if (values.empty())
-            return 0;
-        std::sort(values.begin(), values.end());
-        const size_t mid = values.size() / 2;
-        return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
-    }
-
 private:
     std::vector<double> m_window;
     std::vector<double> m_baseline;
@@ -376,13 +368,13 @@ void BM_ResidentMemory(benchmark::State &state) {
         state.SetIterationTime(window.shownMs / 1000);
     }
     const auto ratio = [](const std::vector<double> &a, const std::vector<double> &b) {
-        return Figures::median(a) / std::max(Figures::median(b), 1.0);
+        return median(a) / std::max(median(b), 1.0);
     };
-    state.counters["rss_mb"] = Figures::median(rss);
-    state.counters["baseline_rss_mb"] = Figures::median(bareRss);
+    state.counters["rss_mb"] = median(rss);
+    state.counters["baseline_rss_mb"] = median(bareRss);
     state.counters["rss_ratio"] = ratio(rss, bareRss);
-    state.counters["hwm_mb"] = Figures::median(hwm);
-    state.counters["baseline_hwm_mb"] = Figures::median(bareHwm);
+    state.counters["hwm_mb"] = median(hwm);
+    state.counters["baseline_hwm_mb"] = median(bareHwm);
     state.counters["hwm_ratio"] = ratio(hwm, bareHwm);
     state.counters["target_ratio"] = 1.5;
 }

@@ -7,6 +7,9 @@
 #include <QFile>
 #include <QString>
 
+#include <algorithm>
+#include <vector>
+
 #include <sys/resource.h>
 
 #include "platform/messagebox.h"
@@ -46,6 +49,15 @@ private:
     bool m_watching = false;
     QString m_first;
 };
+
+// The middle value, or the mean of the two middle ones; 0 for none.
+inline double median(std::vector<double> values) {
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t mid = values.size() / 2;
+    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
 
 // User and system CPU time of the whole process (every thread), in ms.
 inline double cpuMs() {

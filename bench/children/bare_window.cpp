@@ -1,5 +1,6 @@
 // The baseline of the start-up and memory benchmarks: a plain Qt program with a window, a sound
-// sink and a text browser showing a page of text.
+// sink and a text browser showing a page of text. With "--stay" it goes on running after its
+// report, until it is ended, as the program does.
 #include <QApplication>
 #include <QAudioFormat>
 #include <QAudioSink>
@@ -30,7 +31,8 @@ int main(int argc, char *argv[]) {
     // The main window fills the screen on a first start; so does this one.
     if (const QScreen *screen = window.screen())
         window.setGeometry(screen->availableGeometry());
-    varnelo::benchchild::FirstPaintReporter reporter(&window);
+    const bool stay = app.arguments().contains(QStringLiteral("--stay"));
+    varnelo::benchchild::FirstPaintReporter reporter(&window, !stay);
     window.show();
     return app.exec();
 }

@@ -31,10 +31,12 @@ inline void report() {
     std::fflush(stdout);
 }
 
-// Reports after the first paint of window (and everything painted with it), then quits.
+// Reports after the first paint of window (and everything painted with it), then quits unless
+// told to stay.
 class FirstPaintReporter : public QObject {
 public:
-    explicit FirstPaintReporter(QWidget *window) : m_window(window) {
+    explicit FirstPaintReporter(QWidget *window, bool quit = true)
+        : m_window(window), m_quit(quit) {
         qApp->installEventFilter(this);
     }
 
@@ -44,9 +46,10 @@ protected:
             static_cast<QWidget *>(watched)->window() == m_window) {
             m_seen = true;
             // The rest of the window paints in the same pass; the timer runs after it.
-            QTimer::singleShot(0, qApp, [] {
+            QTimer::singleShot(0, qApp, [quit = m_quit] {
                 report();
-                QCoreApplication::exit(0);
+                if (quit)
+                    QCoreApplication::exit(0);
             });
         }
         return false;
@@ -54,6 +57,7 @@ protected:
 
 private:
     QWidget *m_window;
+    bool m_quit;
     bool m_seen = false;
 };
 

@@ -6,6 +6,7 @@
 
 #include "childreport.h"
 #include "mainwindow/frmmain.h"
+#include "platform/freedmemory.h"
 #include "platform/messagebox.h"
 #include "platform/qsettingsstore.h"
 #include "platform/qtaudiooutput.h"
@@ -29,6 +30,8 @@ public:
 }  // namespace
 
 int main(int argc, char *argv[]) {
+    // As the program's start does.
+    ReturnLargeBlocksWhenFreed();
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     const QStringList arguments = app.arguments();

@@ -9,6 +9,7 @@
 #include "mainwindow/frmmain.h"
 #include "platform/documentopener.h"
 #include "platform/folders.h"
+#include "platform/freedmemory.h"
 #include "platform/qsettingsstore.h"
 #include "platform/qtaudiooutput.h"
 #include "platform/qtclipboard.h"
@@ -22,6 +23,8 @@ bool ArabicTextDisabledBy(const QStringList &arguments) {
 }
 
 int RunVarnelo(int argc, char *argv[]) {
+    // Page images and frames come and go with every part; what is freed leaves the process.
+    ReturnLargeBlocksWhenFreed();
     QApplication app(argc, argv);
     // The program ends when the main window has stored its values, not when a window closes.
     app.setQuitOnLastWindowClosed(false);

@@ -84,10 +84,11 @@ void AnimatedGifCtl::LoadGif(bool fromDialog) {
     std::optional<GifAnimation::LoadError> error;
     if (!m_fileName.isEmpty()) {
         QFile file(m_fileName);
-        // Read to the exact size and hand over: a page image is megabytes, kept once.
+        // Read to the exact size and hand over: a page image is megabytes, kept once. resize()
+        // of an empty array would round the block up to the next power of two.
         QByteArray bytes;
         if (file.open(QIODevice::ReadOnly)) {
-            bytes.resize(file.size());
+            bytes = QByteArray(file.size(), Qt::Uninitialized);
             bytes.resize(std::max<qint64>(0, file.read(bytes.data(), bytes.size())));
         }
         error =

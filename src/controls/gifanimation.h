@@ -24,7 +24,9 @@ public:
     GifAnimation &operator=(const GifAnimation &) = delete;
     ~GifAnimation();
 
-    static constexpr int kKeptFrames = 3;
+    // The frame shown and the one before it, so a step back finds its frame decoded as a step on
+    // finds the one read ahead; each is a page's worth of pixels.
+    static constexpr int kKeptFrames = 2;
     static constexpr int kMaxCanvasSide = 16384;
     static constexpr qint64 kMaxCanvasPixels = qint64(1) << 25;
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 
@@ -54,6 +55,9 @@ TEST_F(AnimatedGifCtlTest, LoadDrawsFrameZeroAndPaintGifDrawsOthers) {
     EXPECT_EQ(shown(0, 0), qRgb(0x10, 0x20, 0x30));  // black entry 0 took the fore colour
     EXPECT_EQ(shown(5, 5), qRgb(200, 0, 0));
     EXPECT_EQ(shown(110, 5), qRgb(255, 255, 255));  // canvas 128 wide, filled with back
+    // The file stays in memory while it is shown: once, and no larger than it is.
+    const QByteArray &kept = m_ctl.animation().structure()->fileImage;
+    EXPECT_EQ(kept.capacity(), QFileInfo(m_ctl.strGifFileName()).size());
 
     m_ctl.PaintGif(2);
     EXPECT_EQ(m_ctl.CurrentFrame(), 2);
