@@ -50,9 +50,9 @@ test: build
 
 # The window benchmarks read the demo data in BENCH_APP (or VARNELO_APP_FOLDER), by default
 # build/app made by `make demo`; a folder given instead is used as it is. The recitation and
-# resident-memory benchmarks run on a display (a private Xvfb when DISPLAY is unset) with the sound server, as a
-# user meets them. Each program's results go to BENCH_RESULTS as JSON, and docs/performance.md is
-# written from them even when one failed, so its rows show what did not run.
+# resident-memory benchmarks run on a display (a private Xvfb when DISPLAY is unset) with the
+# sound server, as a user meets them. Each program's results go to BENCH_RESULTS as JSON, and
+# docs/performance.md is written from them even when one failed, so its rows show what did not run.
 BENCH_APP ?= $(or $(VARNELO_APP_FOLDER),$(BUILD)/app)
 BENCH_RESULTS = $(BUILD)/bench-results
 BENCH_COMMAND = $(if $(VARNELO_BENCH_IDLE),VARNELO_BENCH_IDLE=$(VARNELO_BENCH_IDLE) )make bench$(if \
