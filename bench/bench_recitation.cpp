@@ -1,8 +1,9 @@
 // Recitation as a user meets it: the program's window on a real display (xcb) playing a demo sura
 // in range mode through the sound server, beside a plain Qt program playing the same section.
 // CPU while reciting, idle and paused, and the delay from a verse end as the device plays it to
-// the next verse painted on screen. The program folder is VARNELO_APP_FOLDER, by default the
-// build's app/ folder; without a display or a sound device the benchmarks are skipped.
+// the next verse painted on screen, against the null sink's monitor (parec). The program folder is
+// VARNELO_APP_FOLDER, by default the build's app/ folder; without a display or a sound device the
+// benchmarks are skipped.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -32,6 +33,7 @@
 #include "data/suradata.h"
 #include "demowindow.h"
 #include "mainwindow/frmmain.h"
+#include "monitorclock.h"
 #include "platform/memorysettingsstore.h"
 #include "platform/qtaudiooutput.h"
 #include "platform/qtclipboard.h"
@@ -154,8 +156,14 @@ public:
         return residuals[size_t(0.99 * double(residuals.size() - 1))];
     }
 
-private:
     using Samples = std::vector<std::pair<qint64, qint64>>;
+    // (steady ns, frames played) each time the output's count moved.
+    Samples samples() const {
+        std::lock_guard lock(m_mutex);
+        return m_samples;
+    }
+
+private:
     // The sound server's clock stands still for up to a second while a stream starts, then runs
     // steadily (with corrections of a few ms): the line leaves the start-up out.
     static constexpr qint64 kStartUpNs = 2000000000;
@@ -164,11 +172,6 @@ private:
         double t0, a, b;  // frames = a * (t - t0) + b
         double wallAt(qint64 frame) const { return t0 + (double(frame) - b) / a; }
     };
-
-    Samples samples() const {
-        std::lock_guard lock(m_mutex);
-        return m_samples;
-    }
 
     static size_t steadyFrom(const Samples &samples) {
         if (samples.empty())
@@ -239,6 +242,78 @@ void reportDelays(benchmark::State &state, std::vector<double> delays, const std
     state.counters[prefix + "median_ms"] = at(0.5);
     state.counters[prefix + "p99_ms"] = at(0.99);
     state.counters[prefix + "max_ms"] = delays.back();
+}
+
+// ---- The sound as the sink played it -------------------------------------------------------
+
+// How much later the sink plays a frame than its monitor's line says, measured once per run.
+struct Calibration {
+    std::optional<double> ns;
+    double spreadMs = 0;
+    double blockMs = 0;
+    QString error;
+};
+
+const Calibration &calibration() {
+    static const Calibration c = [] {
+        Calibration result;
+        result.ns = MonitorClock::calibrate(&result.error, &result.spreadMs, &result.blockMs);
+        return result;
+    }();
+    return c;
+}
+
+// The reference for one section played from fromMs to toMs of the sura's MP3: the monitor
+// anchored on the first 10 s of the section as the decoder gives them. False, with the benchmark
+// skipped, when that fails.
+bool anchor(benchmark::State &state, MonitorClock &monitor, const Mp3Stream &stream, int sura,
+            qint32 fromMs, qint32 toMs) {
+    Mp3Stream decoder;
+    const QString mp3 =
+        appFolder() + QStringLiteral("/mp3/%1.mp3").arg(sura, 3, 10, QLatin1Char('0'));
+    std::vector<qint16> stereo(size_t(stream.sampleRate()) * 10 * 2);
+    qint64 got = 0;
+    if (decoder.open(mp3) && decoder.seekSample(stream.msToSample(std::max(fromMs, 0))))
+        got = decoder.read(stereo.data(), qint64(stereo.size() / 2));
+    std::vector<qint16> mono(size_t(std::max<qint64>(got, 0)));
+    for (size_t i = 0; i < mono.size(); ++i)
+        mono[i] = stereo[2 * i];
+    if (mono.empty()) {
+        state.SkipWithError("the reference could not decode the section");
+        return false;
+    }
+    const Calibration &c = calibration();
+    if (!c.ns) {
+        state.SkipWithError(qPrintable(c.error));
+        return false;
+    }
+    if (!monitor.locate(mono, stream.sampleRate(), framesTo(stream, fromMs, toMs), *c.ns)) {
+        state.SkipWithError(qPrintable(monitor.error()));
+        return false;
+    }
+    return true;
+}
+
+// How late the output's played count ran behind the sound, in ms, per sample after the first 2 s.
+std::vector<double> countLag(const DeviceClock &clock, const MonitorClock &monitor) {
+    const DeviceClock::Samples samples = clock.samples();
+    std::vector<double> lag;
+    for (const auto &[t, frames] : samples) {
+        if (!samples.empty() && t - samples.front().first > 2000000000)
+            lag.push_back((double(t) - monitor.wallAt(frames)) / 1e6);
+    }
+    return lag;
+}
+
+// p1, median and p99 of values as counters with a prefix.
+void reportSpread(benchmark::State &state, std::vector<double> values, const std::string &prefix) {
+    if (values.empty())
+        return;
+    std::sort(values.begin(), values.end());
+    const auto at = [&](double q) { return values[size_t(q * double(values.size() - 1))]; };
+    state.counters[prefix + "p1_ms"] = at(0.01);
+    state.counters[prefix + "median_ms"] = at(0.5);
+    state.counters[prefix + "p99_ms"] = at(0.99);
 }
 
 // ---- Paints ---------------------------------------------------------------------------------
@@ -480,16 +555,20 @@ void BM_IdleAndPausedCpu(benchmark::State &state) {
 
 // ---- Verse steps as played ------------------------------------------------------------------
 
-// The moment the device played the end of verse k of a section played from fromMs, by the clock's
-// fit; the engine's positions run 200 ms ahead of the sound.
+// The moment the device played the end of verse k of a section played from fromMs; the engine's
+// positions run 200 ms ahead of the sound.
 std::optional<double> verseEndPlayed(const DeviceClock &clock, const Mp3Stream &stream,
                                      qint32 fromMs, const VerseTime &verse) {
     return clock.wallAt(framesTo(stream, fromMs, verse.end - clsFMod::kPositionLead));
 }
+double verseEndPlayed(const MonitorClock &monitor, const Mp3Stream &stream, qint32 fromMs,
+                      const VerseTime &verse) {
+    return monitor.wallAt(framesTo(stream, fromMs, verse.end - clsFMod::kPositionLead));
+}
 
 // The plain program's steps: a precise timer armed, from the device clock so far, for each verse
 // end; at it the label shows the next verse. Delays of the label's paints, in ms.
-std::vector<double> baselineSteps(PlainPlayer &plain) {
+std::vector<double> baselineSteps(benchmark::State &state, PlainPlayer &plain) {
     const QList<VerseTime> &times = plain.times();
     const Mp3Stream &stream = plain.fmod().stream();
     const qint32 from = times.front().start;
@@ -498,6 +577,7 @@ std::vector<double> baselineSteps(PlainPlayer &plain) {
     int next = 0;
     std::vector<bool> armedInTime(size_t(last), false);
     PaintLog log({&plain.label()}, [&] { return shown; });
+    MonitorClock monitor;
     DeviceClock clock(plain.audio());
     QTimer timer;
     timer.setTimerType(Qt::PreciseTimer);
@@ -527,12 +607,15 @@ std::vector<double> baselineSteps(PlainPlayer &plain) {
     runFor(200);
     clock.stop();
     plain.fmod().StopPlaying();
+    monitor.stop();
+    if (!anchor(state, monitor, stream, kSura, from, times.back().end))
+        return {};
     std::vector<double> delays;
     for (int k = 0; k < next; ++k) {
-        const auto due = verseEndPlayed(clock, stream, from, times[k]);
+        const double due = verseEndPlayed(monitor, stream, from, times[k]);
         const qint64 painted = log.firstPaint(0, k + 1);
-        if (armedInTime[size_t(k)] && due && painted > 0)
-            delays.push_back((double(painted) - *due) / 1e6);
+        if (armedInTime[size_t(k)] && painted > 0)
+            delays.push_back((double(painted) - due) / 1e6);
     }
     return delays;
 }
@@ -546,6 +629,11 @@ struct WindowSteps {
     std::vector<double> painted;
     int unpainted = 0;
     double clockResidualMs = 0;
+    std::vector<double> countLag;  // the output's played count behind the sound
+    int monitorBlocks = 0;
+    double monitorEdgeMs = 0;
+    double monitorBlockMs = 0;
+    double monitorMatch = 0;
 };
 
 // Empty, with the benchmark skipped, when the recitation did not reach the last verse.
@@ -563,6 +651,7 @@ std::optional<WindowSteps> windowSteps(benchmark::State &state, ReciterWindow &w
             if (verse >= 0 && verse <= last && steppedAt[size_t(verse)] == 0)
                 steppedAt[size_t(verse)] = nowNs();
         });
+    MonitorClock monitor;
     DeviceClock clock(w.audio());
     w.controller().cmdPlay_Click();
     const bool reached = runUntil([&] { return w.controller().CurrentVerse() == last; },
@@ -571,6 +660,7 @@ std::optional<WindowSteps> windowSteps(benchmark::State &state, ReciterWindow &w
     clock.stop();
     QObject::disconnect(stepped);
     w.controller().cmdStop_Click();
+    monitor.stop();
     if (!reached) {
         state.SkipWithError(
             qPrintable(QStringLiteral("the recitation stopped at verse index %1 of %2")
@@ -578,12 +668,17 @@ std::optional<WindowSteps> windowSteps(benchmark::State &state, ReciterWindow &w
                            .arg(last)));
         return std::nullopt;
     }
+    if (!anchor(state, monitor, stream, kSura, from, times.back().end))
+        return std::nullopt;
     WindowSteps steps;
     steps.clockResidualMs = clock.residualP99Ms();
+    steps.countLag = countLag(clock, monitor);
+    steps.monitorBlocks = monitor.blocks();
+    steps.monitorEdgeMs = monitor.edgeMs();
+    steps.monitorBlockMs = monitor.blockMs();
+    steps.monitorMatch = monitor.match();
     for (int k = 0; k < last; ++k) {
-        const auto due = verseEndPlayed(clock, stream, from, times[k]);
-        if (!due)
-            continue;
+        const double due = verseEndPlayed(monitor, stream, from, times[k]);
         qint64 painted = 0;
         for (size_t i = 0; i < log.size(); ++i) {
             const qint64 at = log.firstPaint(i, k + 1);
@@ -591,24 +686,25 @@ std::optional<WindowSteps> windowSteps(benchmark::State &state, ReciterWindow &w
             painted = std::max(painted, at);
         }
         if (painted > 0)
-            steps.painted.push_back((double(painted) - *due) / 1e6);
+            steps.painted.push_back((double(painted) - due) / 1e6);
         if (steppedAt[size_t(k) + 1] > 0)
-            steps.stepped.push_back((double(steppedAt[size_t(k) + 1]) - *due) / 1e6);
+            steps.stepped.push_back((double(steppedAt[size_t(k) + 1]) - due) / 1e6);
     }
     return steps;
 }
 
-// Sura 78 recited whole in range mode: for each verse end, the delay from the moment the device
-// plays it (stream time end - 200 ms) until the next verse is painted in the page and in every
-// translation view. Baseline: a precise QTimer armed for the same device-clock moments, from
-// the plain program playing the same section, updating a label; its paint latency.
+// Sura 78 recited whole in range mode: for each verse end, the delay from the moment the sink
+// plays it (stream time end - 200 ms), by its monitor, until the next verse is painted in the
+// page and in every translation view. Baseline: a precise QTimer armed from the output's played
+// count, in the plain program playing the same section, updating a label. count_lag_* is how far
+// the output's count ran behind the sound (negative: ahead); clock_error_bound_ms the monitor's.
 void BM_VerseStepAsPlayed(benchmark::State &state) {
     if (!ready(state))
         return;
     for (auto _ : state) {
         const std::vector<double> baseline = [&] {
             PlainPlayer plain;
-            return plain.open(state, kSura) ? baselineSteps(plain) : std::vector<double>{};
+            return plain.open(state, kSura) ? baselineSteps(state, plain) : std::vector<double>{};
         }();
         if (baseline.empty())
             return;
@@ -624,7 +720,15 @@ void BM_VerseStepAsPlayed(benchmark::State &state) {
         state.counters["steps"] = double(steps->painted.size());
         state.counters["baseline_steps"] = double(baseline.size());
         state.counters["unpainted"] = steps->unpainted;
-        state.counters["clock_residual_p99_ms"] = steps->clockResidualMs;
+        // The output's count against the monitor, and the monitor's own error: the edge of its
+        // block arrivals plus the spread of the server's latency reports it was calibrated by.
+        state.counters["count_residual_p99_ms"] = steps->clockResidualMs;
+        reportSpread(state, steps->countLag, "count_lag_");
+        state.counters["clock_blocks"] = steps->monitorBlocks;
+        state.counters["clock_block_ms"] = steps->monitorBlockMs;
+        state.counters["clock_calibration_block_ms"] = calibration().blockMs;
+        state.counters["clock_match"] = steps->monitorMatch;
+        state.counters["clock_error_bound_ms"] = steps->monitorEdgeMs + calibration().spreadMs;
         state.counters["target_p99_ms"] = 20;
         state.SetIterationTime(double(w.times().back().end - w.times().front().start) / 1000);
     }

@@ -8,9 +8,11 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 #include "platform/pcmsourcedevice.h"
+#include "platform/playedclock.h"
 
 namespace varnelo {
 
@@ -28,6 +30,12 @@ constexpr int kStallMs = 500;
 constexpr int kRetireMs = 2000;
 // At exit only callbacks already under way can still arrive: a short wait covers them.
 constexpr int kExitGraceMs = 250;
+
+qint64 steadyNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 }  // namespace
 
@@ -71,6 +79,7 @@ public:
             finish(0);
             return;
         }
+        m_clock.restart(steadyNs(), m_rate);
         m_tick.start();
     }
 
@@ -102,10 +111,11 @@ public:
         }
         if (paused) {
             m_sink->suspend();
+            publishPlayed();
         } else {
             m_sink->resume();
+            m_clock.restart(steadyNs(), m_rate, m_owner.m_played.load(std::memory_order_relaxed));
         }
-        publishPlayed();
         // A suspended sink plays nothing: ticking on would only wake this thread for nothing, and
         // would take the held play-out at a section's end for a stall.
         if (paused) {
@@ -117,9 +127,15 @@ public:
     }
 
 private:
+    // The sink's count steps by tens of ms at each of the server's timing updates; the clock's
+    // line through it does not. Never back, never past what the sink was given.
     qint64 publishPlayed() {
+        const qint64 now = steadyNs();
+        m_clock.report(now, std::clamp<qint64>(m_sink->processedUSecs() * m_rate / 1000000, 0,
+                                               m_pcm.framesRead()));
+        const qint64 before = m_owner.m_played.load(std::memory_order_relaxed);
         const qint64 played =
-            std::clamp<qint64>(m_sink->processedUSecs() * m_rate / 1000000, 0, m_pcm.framesRead());
+            std::clamp<qint64>(m_clock.framesAt(now), before, std::max(before, m_pcm.framesRead()));
         m_owner.publish(m_session, played, false);
         return played;
     }
@@ -182,6 +198,7 @@ private:
     std::unique_ptr<QAudioSink> m_sink;
     std::vector<Retired> m_retired;  // stopped sinks waiting out late callbacks
     PcmSourceDevice m_pcm;
+    PlayedClock m_clock;
     QTimer m_tick;
     QElapsedTimer m_sinceSourceEnded;  // restarted whenever the played count moves
     qint64 m_lastPlayed = -1;
