@@ -40,7 +40,16 @@ void QtHtmlView::writeDocument(const QString &html) {
 }
 
 QString QtHtmlView::plainText() const {
-    return toPlainText().replace('\n', QLatin1String("\r\n"));
+    // Qt keeps the blank that whitespace before a block's end collapses to; a browser's rendered
+    // text leaves it out, and a copied verse should not end in one.
+    QStringList lines = toPlainText().split(QLatin1Char('\n'));
+    for (QString &line : lines) {
+        qsizetype end = line.size();
+        while (end > 0 && line[end - 1] == QLatin1Char(' '))
+            --end;
+        line.truncate(end);
+    }
+    return lines.join(QLatin1String("\r\n"));
 }
 
 void QtHtmlView::navigateToBlank() {

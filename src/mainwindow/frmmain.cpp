@@ -25,6 +25,8 @@
 #include "display/qthtmlview.h"
 #include "display/settingskeys.h"
 #include "display/shutdownvalues.h"
+#include "mainwindow/captionbuttons.h"
+#include "mainwindow/frmtextinfo.h"
 #include "mainwindow/frmtitle.h"
 #include "mainwindow/keypreview.h"
 #include "mainwindow/maincommands.h"
@@ -79,7 +81,8 @@ frmMain::frmMain(Services services, const QString &executableFolder, const QStri
       m_fmod(services.audio, [this](const QString &title,
                                     const QString &text) { m_messages.information(title, text); }),
       m_executableFolder(executableFolder),
-      m_systemTemp(systemTemp) {
+      m_systemTemp(systemTemp),
+      m_textCommands(*this, services.clipboard) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Varnelo 4.0  Beta 1"));
     setMouseTracking(true);
@@ -275,6 +278,8 @@ void frmMain::buildTranslationPanel(int window) {
                    });
     makeSkinButton(panel, QStringLiteral("imgClose_%1").arg(window), QStringLiteral("x"),
                    [this, window] { toggleWindow(window); });
+
+    m_captionButtons[window - 2] = std::make_unique<CaptionButtons>(panel, window, m_textCommands);
 
     auto *view = new QtHtmlView(panel);
     view->setObjectName(QLatin1String(ViewNames[window - 2]));
@@ -512,6 +517,13 @@ void frmMain::AssignTrans(int window, const QString &name) {
     m_main->chkVisible[window]->setCaption(page.ButtonCaption);
     m_captions[window]->setText(page.WindowCaption);
     m_captions[window]->adjustSize();
+    m_captionButtons[window - 2]->layout(*m_captions[window]);
+}
+
+void frmMain::showTextInfo(const QString &html) {
+    frmTextInfo info(this);
+    info.ShowHTML(html);
+    info.exec();
 }
 
 // ---- Layout ----------------------------------------------------------------------------------

@@ -15,6 +15,7 @@
 #include "display/arabicpage.h"
 #include "display/clswbproperty.h"
 #include "display/startupsettings.h"
+#include "display/textcommands.h"
 #include "mainwindow/frmtitle.h"
 #include "mainwindow/panelstack.h"
 #include "recitation/clsfmod.h"
@@ -24,6 +25,7 @@ class QLabel;
 namespace varnelo {
 
 class AudioOutput;
+class CaptionButtons;
 class Clipboard;
 class ClipboardReferenceHook;
 class DocumentOpener;
@@ -41,7 +43,7 @@ class ucSliderTip;
 // The program's window: the stack of the main panel, the Arabic page and three translation
 // windows, with the state every command works on. Collaborators come in from outside so tests
 // can hand in fakes.
-class frmMain : public QWidget, private SuraLoadView {
+class frmMain : public QWidget, private SuraLoadView, private TextCommandsView {
     Q_OBJECT
 
 public:
@@ -95,7 +97,7 @@ public:
     void showAboutWindow();
     // The modal bracket: releases always-on-top and hides the title window before a modal window
     // (false), and undoes that after it (true).
-    void ShowTitleWindow(bool show);
+    void ShowTitleWindow(bool show) override;
     void SetTopMost(bool onTop);
     // The focus is in one of the translation windows.
     bool focusInTranslationView() const;
@@ -157,6 +159,11 @@ private:
     void updateShadeCaption() override {}  // window-shade mode comes with the window commands
     void openMp3(const QString &mp3Path) override;
 
+    // TextCommandsView: what the caption-bar commands do to the window.
+    clsWBProperty &translationPage(int window) override { return m_pages[window - 2]; }
+    void showTextInfo(const QString &html) override;
+    void openWindowMenu(int) override {}  // the window menus come with the menu commands
+
     void buildMainPanel(const Services &services);
     void buildArabicPanel();
     void connectSuraList();
@@ -190,6 +197,8 @@ private:
     std::unique_ptr<SuraLoader> m_loader;
     std::unique_ptr<ClipboardReferenceHook> m_clipboardHook;
     std::array<clsWBProperty, 3> m_pages;
+    TextCommands m_textCommands;
+    std::array<std::unique_ptr<CaptionButtons>, 3> m_captionButtons;
     PanelStack m_stack;
     StartupSettings m_settings;
 

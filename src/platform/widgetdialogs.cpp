@@ -1,5 +1,6 @@
 #include "platform/widgetdialogs.h"
 
+#include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -28,6 +29,29 @@ QString WidgetDialogs::ShowSaveMp3Dialog(const QString &defaultFileName,
     return QFileDialog::getSaveFileName(
         m_owner, QString(), QDir(initialFolder).filePath(defaultFileName),
         QStringLiteral("MP3 file (*.MP3)"), nullptr, QFileDialog::DontConfirmOverwrite);
+}
+
+namespace {
+
+QColor fromBgr(quint32 c) {
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+
+quint32 toBgr(const QColor &c) {
+    return quint32(c.red()) | quint32(c.green()) << 8 | quint32(c.blue()) << 16;
+}
+
+}  // namespace
+
+ColourDialog::Answer WidgetDialogs::chooseColour(const Request &request) {
+    for (int i = 0; i < int(request.customColours.size()); ++i)
+        QColorDialog::setCustomColor(i, fromBgr(request.customColours[size_t(i)]));
+    const QColor initial =
+        request.flags & kStartFromColour ? fromBgr(request.colour) : QColor(Qt::black);
+    const QColor chosen = QColorDialog::getColor(initial, m_owner);
+    if (!chosen.isValid())
+        return {};
+    return {1, toBgr(chosen), 0};
 }
 
 }  // namespace varnelo

@@ -99,6 +99,15 @@ TEST(QtHtmlView, RightToLeftPageAlignsRight) {
     EXPECT_GT(page.textBox("Hi").left(), 200);
 }
 
+TEST(QtHtmlView, PlainTextIsTheRenderedTextWithoutLineEndBlanks) {
+    PageView page;
+    // Verse lines keep the CR of their CR LF; blocks of the translation's own markup break lines.
+    page.show("Verse three\r");
+    EXPECT_EQ(page.view.plainText(), "Verse three");
+    page.show("One  two <p>Note &nbsp;here</p>last\r");
+    EXPECT_EQ(page.view.plainText(), "One two\r\nNote  here\r\nlast");
+}
+
 TEST(QtHtmlView, ClicksBecomeRequestsAndNothingNavigates) {
     PageView page;
     page.wb.FontSize = 7;
@@ -134,7 +143,7 @@ TEST(QtHtmlView, ClicksBecomeRequestsAndNothingNavigates) {
     QApplication::processEvents();
     EXPECT_EQ(page.requests, QStringList({"click", "https://example.org/x"}));
     EXPECT_TRUE(page.view.source().isEmpty());
-    EXPECT_EQ(page.view.plainText(), "link text ");
+    EXPECT_EQ(page.view.plainText(), "link text");
 }
 
 TEST(QtHtmlView, ScriptsAndExternalFilesNeverLoad) {

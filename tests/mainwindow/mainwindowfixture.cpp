@@ -45,8 +45,8 @@ void MainWindowFixture::SetUp() {
     QMap<QString, QList<Member>> archives;
     for (const auto &[name, button, caption] : Translations) {
         archives[QString("data/tdata/%1.dat").arg(name)] = {
-            {"config.ini",
-             QByteArray("[Main]\nButtonCaption=") + button + "\nWindowCaption=" + caption + "\n"},
+            {"config.ini", QByteArray("[Main]\nButtonCaption=") + button + "\nWindowCaption=" +
+                               caption + "\n[info]\nSource=" + name + " archive\nUpdated=2021\n"},
             {"bismi.txt", QByteArray("bismi ") + name}};
     }
     for (int sura : {1, 2, 9, 36, 67})

@@ -32,7 +32,8 @@ class QtHtmlView;
 
 namespace varnelo::test {
 
-// The three translations of the program folder: archive name, button and window caption.
+// The three translations of the program folder: archive name, button and window caption. Each
+// has an information section "Source=<name> archive", "Updated=2021".
 extern const std::array<std::array<const char *, 3>, 3> Translations;
 
 // Words of the pages of suras 2-77: one of verse 0 and one of verse 1, in page pixels.
