@@ -26,11 +26,6 @@ namespace varnelo::fuzz {
 
 namespace {
 
-void require(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
 void removeFilesIn(const QString &folder) {
     for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
         QFile::remove(QDir(folder).filePath(name));

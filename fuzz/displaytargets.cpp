@@ -13,11 +13,6 @@ namespace varnelo::fuzz {
 
 namespace {
 
-void require(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
 // Rewriting a page that was already rewritten changes nothing.
 QString normalisedOnce(const QString &html) {
     const QString once = normaliseLegacyHtml(html);
@@ -34,12 +29,11 @@ int fuzzGif(const uint8_t *data, size_t size) {
     if (gif.load(bytes, 0x102030, size % 2 == 0, 0xFFFFFFFF))
         return 0;
     const QSize canvas = gif.canvas().size();
-    require(gif.render(0, 0xFFFFFFFF));
     // Every frame, as far as a budget of painted pixels allows: a tiny frame on a huge screen
     // repeated a thousand times only repeats the same work.
     const qint64 budget = qint64(1) << 28;
     const qint64 perFrame = qMax<qint64>(1, qint64(canvas.width()) * canvas.height());
-    for (int frame = 1; frame < gif.frameCount() && frame * perFrame < budget; ++frame) {
+    for (int frame = 0; frame < gif.frameCount() && frame * perFrame < budget; ++frame) {
         gif.render(frame, 0xFFFFFFFF);
         require(gif.canvas().size() == canvas);
     }

@@ -11,8 +11,20 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 
 namespace varnelo::fuzz {
+
+// Ends the run when a target's check fails, naming the check.
+// (std::source_location is missing from clang 14 with this standard library.)
+inline void require(bool condition, const char *file = __builtin_FILE(),
+                    int line = __builtin_LINE()) {
+    if (condition)
+        return;
+    std::fprintf(stderr, "fuzz check failed at %s:%d\n", file, line);
+    std::abort();
+}
 
 class FuzzInput {
 public:

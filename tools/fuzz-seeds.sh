@@ -49,7 +49,7 @@ sed 's/|[^|]*$/|Praise be verse/' "$text" >"$work/english.txt"
     echo "sura,verse_index,start_ms,end_ms"
     for s in "1 7" "62 12" "112 5"; do
         set -- $s
-        for i in $(seq 0 $(($2 - 1))); do echo "$1,$i,$((i * 1000)),$((i * 1000 + 900))"; done
+        for i in $(seq 0 $(($2 - 1))); do echo "$1,$i,$((i * 1000)),$((i * 1000 + 600))"; done
     done
 } >"$work/timings.csv"
 "$datakit" timings "$work/timings.csv" "$work/app/data/pos.dat" >/dev/null
@@ -59,7 +59,7 @@ n=0
 for archive in "$work"/app/data/*.dat "$work"/app/data/tdata/*.dat; do
     name=$(basename "$archive" .dat)
     if [ "$(stat -c %s "$archive")" -le 65536 ]; then cp "$archive" "$seeds/fuzz_archive/$name.dat"; fi
-    "$pack" list "$archive" 2>/dev/null | awk '{print $1}' | head -n 6 | while read -r member; do
+    { "$pack" list "$archive" 2>/dev/null || true; } | awk '{print $1}' | head -n 6 | while read -r member; do
         out=$work/members/$name
         mkdir -p "$out/raw" "$out/plain"
         "$pack" extract "$archive" "$member" "$out/raw" --raw >/dev/null 2>&1 || continue
@@ -68,7 +68,7 @@ for archive in "$work"/app/data/*.dat "$work"/app/data/tdata/*.dat; do
 done
 for f in "$work"/members/*/raw/*; do
     n=$((n + 1))
-    [ "$(stat -c %s "$f")" -le 65536 ] && cp "$f" "$seeds/fuzz_ze3decode/$n-$(basename "$f")"
+    if [ "$(stat -c %s "$f")" -le 65536 ]; then cp "$f" "$seeds/fuzz_ze3decode/$n-$(basename "$f")"; fi
 done
 for f in "$work"/members/*/plain/*; do
     base=$(basename "$f")
@@ -77,6 +77,7 @@ for f in "$work"/members/*/plain/*; do
     *.hgt) prefix "$f" $(($(stat -c %s "$f") / 2 % 256)) >"$seeds/fuzz_suradata/$base" ;;
     *.qwf) prefix "$f" 0 >"$seeds/fuzz_suradata/$base" ;;
     *.gif | *.vxf) cp "$f" "$seeds/fuzz_gif/$(basename "$(dirname "$(dirname "$f")")")-$base" ;;
+    *.htm) { printf '\x00\x08\x00\x00\x00\x00\x00'; cat "$f"; } >"$seeds/fuzz_page/$base" ;;
     config.ini) prefix "$f" 0 255 >"$seeds/fuzz_ini/$(basename "$(dirname "$(dirname "$f")")").ini" ;;
     *.txt)
         dir=$(basename "$(dirname "$(dirname "$f")")")
@@ -97,9 +98,11 @@ if [ -n "$demo" ] && [ -d "$demo/data" ]; then
         [ -f "$archive" ] || continue
         out=$work/demo/$(basename "$archive" .dat)
         mkdir -p "$out"
-        "$pack" list "$archive" 2>/dev/null | awk '{print $1}' | grep -i 'vxf$' | head -n 3 |
+        { "$pack" list "$archive" 2>/dev/null || true; } | awk '{print $1}' | { grep -i 'vxf$' || true; } | head -n 3 |
             while read -r member; do "$pack" extract "$archive" "$member" "$out" >/dev/null 2>&1 || true; done
-        for f in "$out"/*; do [ -f "$f" ] && cp "$f" "$seeds/fuzz_gif/demo-$(basename "$f")"; done
+        for f in "$out"/*; do
+            if [ -f "$f" ]; then cp "$f" "$seeds/fuzz_gif/demo-$(basename "$(dirname "$f")")-$(basename "$f")"; fi
+        done
     done
 fi
 # Hand-made frames at odd offsets, partly off the screen, interlaced, with key colours.
@@ -107,27 +110,28 @@ python3 "$root/tools/fuzz-gifs.py" "$seeds/fuzz_gif"
 
 # Recitation files: mono and stereo, constant and variable bit rate, tags before and after.
 if command -v lame >/dev/null 2>&1; then
+    # lame warns on every raw input read through libsndfile.
+    lame() { command lame "$@" 2>/dev/null; }
     python3 -c "
 import math, struct, sys
 rate = 22050
 samples = [int(8000 * math.sin(2 * math.pi * 440 * i / rate) * (1 if (i // 2000) % 2 else 0.2)) for i in range(rate // 2)]
 sys.stdout.buffer.write(struct.pack('<%dh' % len(samples), *samples))" >"$work/tone.raw"
-    raw=(-r -s 22.05 --bitwidth 16 --signed --little-endian -m m --quiet)
+    raw=(-r -s 22.05 --bitwidth 16 --signed --little-endian -m m --silent)
     lame "${raw[@]}" -b 32 "$work/tone.raw" "$seeds/fuzz_mp3/cbr.mp3"
     lame "${raw[@]}" -V 7 "$work/tone.raw" "$seeds/fuzz_mp3/vbr.mp3"
     lame "${raw[@]}" -b 24 -t "$work/tone.raw" "$seeds/fuzz_mp3/noinfo.mp3"
     lame "${raw[@]}" -b 32 --add-id3v2 --tt Fuzz --ta Seed "$work/tone.raw" "$seeds/fuzz_mp3/id3.mp3"
     lame "${raw[@]}" -b 32 --id3v1-only --tt Fuzz "$work/tone.raw" "$seeds/fuzz_mp3/id3v1.mp3"
-    lame -r -s 22.05 --bitwidth 16 --signed --little-endian -m j --quiet -b 48 \
-        <(cat "$work/tone.raw" "$work/tone.raw") "$seeds/fuzz_mp3/stereo.mp3" 2>/dev/null ||
-        true
+    lame -r -s 22.05 --bitwidth 16 --signed --little-endian -m j --silent -b 48 \
+        <(cat "$work/tone.raw" "$work/tone.raw") "$seeds/fuzz_mp3/stereo.mp3" || true
     # Two streams back to back: the format changes mid-file.
-    lame -r -s 16 --bitwidth 16 --signed --little-endian -m m --quiet -b 32 -t \
+    lame -r -s 11.025 --bitwidth 16 --signed --little-endian -m m --silent -b 32 -t \
         "$work/tone.raw" "$work/other.mp3"
     cat "$seeds/fuzz_mp3/noinfo.mp3" "$work/other.mp3" >"$seeds/fuzz_mp3/joined.mp3"
 fi
 for f in "${demo:-/nonexistent}"/mp3/*.mp3; do
-    [ -f "$f" ] && head -c 49152 "$f" >"$seeds/fuzz_mp3/demo-$(basename "$f")"
+    if [ -f "$f" ]; then head -c 49152 "$f" >"$seeds/fuzz_mp3/demo-$(basename "$f")"; fi
 done
 
 for t in "${targets[@]}"; do echo "[seeds] $t: $(ls "$seeds/$t" | wc -l) inputs"; done

@@ -42,7 +42,8 @@ QString normalisedValue(const QString &tag, const QString &name, const QString &
     if (tag == u"font" && name == u"size") {
         bool ok = false;
         const double size = value.toDouble(&ok);
-        if (ok && size != std::floor(size))
+        // "nan" converts too, and is no number to cut.
+        if (ok && std::isfinite(size) && size != std::floor(size))
             return QString::number(qint64(std::floor(size)));
     }
     if (name == u"style") {

@@ -38,6 +38,9 @@ TEST(LegacyHtml, FractionalFontSizesAndPercentagesBecomeSizesQtReads) {
     EXPECT_EQ(normaliseLegacyHtml("<FONT  SIZE = 2.5 COLOR = 000000>"),
               "<FONT  SIZE = 2 COLOR = \"#000000\">");
     EXPECT_EQ(normaliseLegacyHtml("<FONT SIZE = 7><p size=2.5>"), "<FONT SIZE = 7><p size=2.5>");
+    // Sizes that are no number, from a page's text or a damaged setting, stay as written.
+    EXPECT_EQ(normaliseLegacyHtml("<FONT SIZE=nan><font size=-inf>"),
+              "<FONT SIZE=nan><font size=-inf>");
     EXPECT_EQ(normaliseLegacyHtml("<style type-\"text/css\"> body{a: 1; font-size: 200%;} "
                                   "p{FONT-SIZE:12.5%} </STYLE><p>font-size: 50%</p>"),
               "<style type-\"text/css\"> body{a: 1; font-size: 32px;} p{font-size: 2px} "
