@@ -68,7 +68,7 @@ for archive in "$work"/app/data/*.dat "$work"/app/data/tdata/*.dat; do
 done
 for f in "$work"/members/*/raw/*; do
     n=$((n + 1))
-    if [ "$(stat -c %s "$f")" -le 65536 ]; then cp "$f" "$seeds/fuzz_ze3decode/$n-$(basename "$f")"; fi
+    if [ "$(stat -c %s "$f")" -le 16384 ]; then cp "$f" "$seeds/fuzz_ze3decode/$n-$(basename "$f")"; fi
 done
 for f in "$work"/members/*/plain/*; do
     base=$(basename "$f")

@@ -42,8 +42,7 @@ class FuzzRegression : public testing::TestWithParam<std::string> {};
 TEST_P(FuzzRegression, EveryInputPassesItsTarget) {
     const QString name = QString::fromStdString(GetParam());
     const QDir folder(QStringLiteral(VARNELO_FUZZ_REGRESSIONS "/") + name);
-    if (!folder.exists())
-        GTEST_SKIP() << "no inputs for " << GetParam();
+    // A target without a folder has nothing to replay yet.
     const Target target = targets().at(name);
     for (const QString &file : folder.entryList(QDir::Files)) {
         SCOPED_TRACE(file.toStdString());
