@@ -330,6 +330,15 @@ bool Mp3Stream::seekSample(qint64 sample) {
         return false;
     }
     m_position = reached;
+    // Over damaged frames the decoder can stop short of the target; decode the rest and drop it
+    // so that the next read starts where it was asked to.
+    std::vector<qint16> scratch;
+    while (m_position < target) {
+        scratch.resize(size_t(kChannels * std::min<qint64>(target - m_position, 4096)));
+        if (read(scratch.data(), qint64(scratch.size() / kChannels)) == 0) {
+            return false;
+        }
+    }
     return true;
 }
 
