@@ -48,8 +48,14 @@ QString normalisedValue(const QString &tag, const QString &name, const QString &
     }
     if (name == u"style") {
         const QString css = percentFontSizesToPixels(value);
-        const QString quote = value == rawValue ? QStringLiteral("\"") : rawValue.left(1);
-        if (css != value)
+        // A bare value gets quotes it does not hold itself, or a quote inside it would end the
+        // new value early and turn the rest into attributes of their own.
+        QString quote = rawValue.left(1);
+        if (value == rawValue)
+            quote = !value.contains('"')    ? QStringLiteral("\"")
+                    : !value.contains('\'') ? QStringLiteral("'")
+                                            : QString();
+        if (css != value && !quote.isEmpty())
             return quote + css + quote;
     }
     return {};
