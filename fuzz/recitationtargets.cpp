@@ -83,8 +83,11 @@ int fuzzMp3(const uint8_t *data, size_t size) {
         readToEnd(stream);
     if (seekLands(length + 1000))
         require(readToEnd(stream) == 0);
-    // The same stretch always reads the same.
-    require(seekLands(0) && readToEnd(stream) == whole);
+    // A file that decodes to its end does so again after a seek back to the start. (Where the
+    // decoder gives up on a damaged file depends on how it got there.)
+    require(seekLands(0));
+    const qint64 again = readToEnd(stream);
+    require(whole < length || again == length);
     return 0;
 }
 
