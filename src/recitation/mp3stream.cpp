@@ -324,11 +324,11 @@ bool Mp3Stream::seekSample(qint64 sample) {
     const qint64 known = index.when([&] { return index.coveredSamples() > target; },
                                     [&] { return index.coveredSamples(); });
     target = std::min(target, index.m_complete ? lengthSamples() : known);
-    shareIndex((target + index.m_start.decoderSkip()) / index.m_start.header.samplesPerFrame());
+    const qint64 samplesPerFrame = index.m_start.header.samplesPerFrame();
+    shareIndex((target + index.m_start.decoderSkip()) / samplesPerFrame);
     // Over damaged frames the decoder can land before or after the target. Past it, seek again
     // from further back, each time twice as far; then decode up to the target and drop that, so
     // that the next read starts where it was asked to.
-    const qint64 samplesPerFrame = index.m_start.header.samplesPerFrame();
     off_t reached = -1;
     for (qint64 back = 0;; back = back == 0 ? 4 * samplesPerFrame : 2 * back) {
         const qint64 from = std::max<qint64>(target - back, 0);
@@ -348,7 +348,9 @@ bool Mp3Stream::seekSample(qint64 sample) {
             return false;
         }
     }
-    return m_position == target;
+    // Past it even from the start: that is as near as this decoder gets, and playing on from
+    // there beats playing nothing.
+    return true;
 }
 
 bool Mp3Stream::seekMs(qint64 ms) {

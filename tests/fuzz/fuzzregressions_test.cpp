@@ -7,7 +7,9 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
+#include "recitation/mp3stream.h"
 #include "targets.h"
 
 namespace varnelo::fuzz {
@@ -59,6 +61,23 @@ INSTANTIATE_TEST_SUITE_P(Targets, FuzzRegression,
                                          "fuzz_suradata", "fuzz_ini", "fuzz_versereference",
                                          "fuzz_translation", "fuzz_page", "fuzz_mp3"),
                          [](const auto &info) { return info.param.substr(5); });
+
+// Damaged frames once left a seek made after reading to the end short of its target or past it.
+TEST(FuzzRegressions, SeeksOverDamagedFramesLandOnTheirTarget) {
+    for (const char *name : {"seek-after-end-lands-short.mp3", "seek-lands-past-target.mp3"}) {
+        SCOPED_TRACE(name);
+        Mp3Stream stream;
+        ASSERT_TRUE(stream.open(QStringLiteral(VARNELO_FUZZ_REGRESSIONS "/fuzz_mp3/") + name));
+        ASSERT_TRUE(stream.waitForIndex());
+        std::vector<qint16> buffer(2 * 4096);
+        while (stream.read(buffer.data(), 4096) > 0) {
+        }
+        const qint64 middle = stream.msToSample(stream.lengthMs() / 2);
+        ASSERT_TRUE(stream.seekSample(middle));
+        EXPECT_EQ(stream.tellSample(), middle);
+        EXPECT_GT(stream.read(buffer.data(), 4096), 0);
+    }
+}
 
 }  // namespace
 }  // namespace varnelo::fuzz
