@@ -3,7 +3,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build app demo run test bench asan clean
+.PHONY: all deps configure build app demo run test bench asan fuzz clean
 
 all: build
 
@@ -76,6 +76,25 @@ bench: $(if $(filter $(BUILD)/app,$(BENCH_APP)),demo,build)
 asan:
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1:suppressions=$(CURDIR)/tools/ubsan.supp $(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DVARNELO_SANITIZE=ON -DVARNELO_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug"
+
+# Every libFuzzer target for FUZZ_SECONDS each, on seeds made by the project's own tools (and the
+# page images of FUZZ_DEMO when it holds a demo program folder). Fails on any crash, leak or
+# sanitizer report; the input is kept in build-fuzz/artifacts/<target>/.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_DEMO ?= $(BUILD)/app
+FUZZ_TARGETS = fuzz_ze3decode fuzz_archive fuzz_gif fuzz_suradata fuzz_ini fuzz_versereference \
+	fuzz_translation fuzz_page fuzz_mp3
+
+fuzz:
+	@command -v clang++ >/dev/null || { echo "make fuzz needs clang (and libclang-rt-dev)"; exit 1; }
+	@if [ ! -f $(FUZZ_BUILD)/build.ninja ]; then \
+		cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+			-DVARNELO_FUZZ=ON -DVARNELO_BUILD_TESTS=OFF -DVARNELO_BUILD_BENCH=OFF $(CMAKE_FLAGS); \
+	fi
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers varnelo-pack varnelo-datakit
+	bash tools/fuzz-seeds.sh $(FUZZ_BUILD) $(FUZZ_DEMO)
+	bash tools/fuzz-run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 clean:
 	rm -rf $(BUILD)

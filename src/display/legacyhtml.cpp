@@ -42,13 +42,20 @@ QString normalisedValue(const QString &tag, const QString &name, const QString &
     if (tag == u"font" && name == u"size") {
         bool ok = false;
         const double size = value.toDouble(&ok);
-        if (ok && size != std::floor(size))
+        // "nan" converts too, and is no number to cut.
+        if (ok && std::isfinite(size) && size != std::floor(size))
             return QString::number(qint64(std::floor(size)));
     }
     if (name == u"style") {
         const QString css = percentFontSizesToPixels(value);
-        const QString quote = value == rawValue ? QStringLiteral("\"") : rawValue.left(1);
-        if (css != value)
+        // A bare value gets quotes it does not hold itself, or a quote inside it would end the
+        // new value early and turn the rest into attributes of their own.
+        QString quote = rawValue.left(1);
+        if (value == rawValue)
+            quote = !value.contains('"')    ? QStringLiteral("\"")
+                    : !value.contains('\'') ? QStringLiteral("'")
+                                            : QString();
+        if (css != value && !quote.isEmpty())
             return quote + css + quote;
     }
     return {};

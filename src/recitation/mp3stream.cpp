@@ -389,12 +389,32 @@ bool Mp3Stream::seekSample(qint64 sample) {
         return false;
     }
     target = std::min(target, index.m_complete ? lengthSamples() : known);
-    shareIndex((target + index.m_start.decoderSkip()) / index.m_start.header.samplesPerFrame());
-    const off_t reached = mpg123_seek(m_handle, off_t(target), SEEK_SET);
-    if (reached < 0) {
-        return false;
+    const qint64 samplesPerFrame = index.m_start.header.samplesPerFrame();
+    shareIndex((target + index.m_start.decoderSkip()) / samplesPerFrame);
+    // Over damaged frames the decoder can land before or after the target. Past it, seek again
+    // from further back, each time twice as far; then decode up to the target and drop that, so
+    // that the next read starts where it was asked to.
+    off_t reached = -1;
+    for (qint64 back = 0;; back = back == 0 ? 4 * samplesPerFrame : 2 * back) {
+        const qint64 from = std::max<qint64>(target - back, 0);
+        reached = mpg123_seek(m_handle, off_t(from), SEEK_SET);
+        if (reached < 0) {
+            return false;
+        }
+        if (reached <= target || from == 0) {
+            break;
+        }
     }
     m_position = reached;
+    std::vector<qint16> scratch;
+    while (m_position < target) {
+        scratch.resize(size_t(kChannels * std::min<qint64>(target - m_position, 4096)));
+        if (read(scratch.data(), qint64(scratch.size() / kChannels)) == 0) {
+            return false;
+        }
+    }
+    // Past it even from the start: that is as near as this decoder gets, and playing on from
+    // there beats playing nothing.
     return true;
 }
 

@@ -38,6 +38,9 @@ TEST(LegacyHtml, FractionalFontSizesAndPercentagesBecomeSizesQtReads) {
     EXPECT_EQ(normaliseLegacyHtml("<FONT  SIZE = 2.5 COLOR = 000000>"),
               "<FONT  SIZE = 2 COLOR = \"#000000\">");
     EXPECT_EQ(normaliseLegacyHtml("<FONT SIZE = 7><p size=2.5>"), "<FONT SIZE = 7><p size=2.5>");
+    // Sizes that are no number, from a page's text or a damaged setting, stay as written.
+    EXPECT_EQ(normaliseLegacyHtml("<FONT SIZE=nan><font size=-inf>"),
+              "<FONT SIZE=nan><font size=-inf>");
     EXPECT_EQ(normaliseLegacyHtml("<style type-\"text/css\"> body{a: 1; font-size: 200%;} "
                                   "p{FONT-SIZE:12.5%} </STYLE><p>font-size: 50%</p>"),
               "<style type-\"text/css\"> body{a: 1; font-size: 32px;} p{font-size: 2px} "
@@ -45,6 +48,12 @@ TEST(LegacyHtml, FractionalFontSizesAndPercentagesBecomeSizesQtReads) {
     EXPECT_EQ(normaliseLegacyHtml("<span style='font-size:150%; color:red'>x</span>"),
               "<span style='font-size: 24px; color:red'>x</span>");
     EXPECT_EQ(normaliseLegacyHtml("<p style=font-size:50%>"), "<p style=\"font-size: 8px\">");
+    // The quotes added around a bare value are ones it does not contain, so that text after a
+    // quote inside it stays part of the value.
+    EXPECT_EQ(normaliseLegacyHtml("<p style=font-size:50%\"b=00ff00\" c=1>"),
+              "<p style='font-size: 8px\"b=00ff00\"' c=1>");
+    EXPECT_EQ(normaliseLegacyHtml("<p style=font-size:50%\"'\"'' c=1>"),
+              "<p style=font-size:50%\"'\"'' c=1>");
     // A style block left open is converted to the end of the page.
     EXPECT_EQ(normaliseLegacyHtml("<style>b{font-size:100%}"), "<style>b{font-size: 16px}");
 }
