@@ -1,5 +1,7 @@
 #include "controls/gifstructure.h"
 
+#include <cstring>
+
 #include <algorithm>
 #include <memory>
 
@@ -393,22 +395,24 @@ bool GifStructure::decodeFrame(int frame, uchar *pixels, qsizetype bytesPerLine)
         return false;
     const qsizetype width = f.width;
     const qsizetype count = width * f.height;
-    // Plain rows packed without padding are decoded in place; the rest go through a buffer.
-    const bool inPlace = !f.interlaced && bytesPerLine == width;
+    // Rows come in display order unless interlaced: those are decoded in place, packed, and
+    // spread to their lines afterwards.
     QByteArray buffer;
-    if (!inPlace)
+    if (f.interlaced)
         buffer = QByteArray(count, Qt::Uninitialized);
-    uchar *out = inPlace ? pixels : reinterpret_cast<uchar *>(buffer.data());
+    uchar *out = f.interlaced ? reinterpret_cast<uchar *>(buffer.data()) : pixels;
     CodeReader reader(fileImage, f.dataOffset + 1);
     const qsizetype decoded = decodeCodes(reader, f.lzwMinCodeSize, out, count);
     // Pixels a file cut short never reaches take the screen's background.
     std::fill(out + decoded, out + count, backgroundIndex);
-    if (inPlace)
-        return true;
-    const QList<int> rows = f.interlaced ? interlacedRows(f.height) : QList<int>();
-    for (int y = 0; y < f.height; ++y) {
-        const int row = f.interlaced ? rows[y] : y;
-        std::copy_n(out + y * width, width, pixels + row * bytesPerLine);
+    if (f.interlaced) {
+        const QList<int> rows = interlacedRows(f.height);
+        for (int y = 0; y < f.height; ++y)
+            std::copy_n(out + y * width, width, pixels + rows[y] * bytesPerLine);
+    } else if (bytesPerLine != width) {
+        // From the last row up, each row moves only onto bytes already moved.
+        for (int y = f.height - 1; y > 0; --y)
+            std::memmove(pixels + y * bytesPerLine, pixels + y * width, size_t(width));
     }
     return true;
 }
