@@ -5,9 +5,6 @@
 #include <algorithm>
 #include <system_error>
 
-#include <QBuffer>
-#include <QImageReader>
-
 namespace varnelo {
 
 namespace {
@@ -279,36 +276,17 @@ QImage GifAnimation::picture(int frame) {
     return m_decoded.last().picture;
 }
 
-// Qt's reader decodes the frame's standalone GIF, whose table entry i is the colour (i, 255, 0):
-// red gives the index back, and green 0 marks pixels the image data never reached, which take
-// the screen's background index.
+// Straight to indexes: a page frame never passes through a 32-bit image.
 QImage GifAnimation::decode(int frame) const {
-    QByteArray gif = m_gif->standaloneFrame(frame);
-    QBuffer buffer(&gif);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "gif");
-    QImage decoded = reader.read();
     const GifFrame &f = m_gif->frames.at(frame);
-    if (decoded.isNull() || decoded.size() != QSize(f.width, f.height))
+    QImage picture(f.width, f.height, QImage::Format_Indexed8);
+    if (picture.isNull() || !m_gif->decodeFrame(frame, picture.bits(), picture.bytesPerLine()))
         return {};
-    if (decoded.format() != QImage::Format_RGB32 && decoded.format() != QImage::Format_ARGB32)
-        decoded = decoded.convertToFormat(QImage::Format_RGB32);
-
-    QImage picture(decoded.size(), QImage::Format_Indexed8);
     QList<QRgb> colours(256);
     const std::array<quint32, 256> table = m_gif->colourTable(frame);
     for (int i = 0; i < 256; ++i)
         colours[i] = 0xFF000000u | table[size_t(i)];
     picture.setColorTable(colours);
-    const uchar missing = m_gif->backgroundIndex;
-    const int width = decoded.width();
-    const int height = decoded.height();
-    for (int y = 0; y < height; ++y) {
-        const auto *from = reinterpret_cast<const QRgb *>(decoded.constScanLine(y));
-        uchar *to = picture.scanLine(y);
-        for (int x = 0; x < width; ++x)
-            to[x] = qGreen(from[x]) ? uchar(qRed(from[x])) : missing;
-    }
     return picture;
 }
 

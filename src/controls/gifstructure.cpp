@@ -1,6 +1,9 @@
 #include "controls/gifstructure.h"
 
+#include <cstring>
+
 #include <algorithm>
+#include <memory>
 
 namespace varnelo {
 
@@ -173,6 +176,7 @@ void readImage(const Bytes &bytes, qint64 pos, GifFrame &frame) {
         frame.palette = bytes.slice(pos, tableLength(frame.localSizeField));
         pos += frame.palette.size();
     }
+    frame.dataOffset = pos;
     frame.lzwMinCodeSize = bytes.at(pos);
     frame.endOffset = bytes.subBlocksEnd(pos + 1);
 }
@@ -264,37 +268,153 @@ std::optional<quint32> GifStructure::keyColour(int frame) const {
     return tableEntry(f.palette, f.transparentIndex);
 }
 
-QByteArray GifStructure::standaloneFrame(int frame) const {
-    const GifFrame &f = frames.at(frame);
-    const Bytes bytes(fileImage);
-    QByteArray out("GIF89a");
-    out.reserve(13 + 768 + 11 + f.endOffset - f.descriptorOffset);
-    const auto put16 = [&out](quint16 value) {
-        out.append(char(value & 0xFF));
-        out.append(char(value >> 8));
-    };
-    put16(f.width);
-    put16(f.height);
-    out.append(char(0xF7));
-    out.append(char(backgroundIndex));
-    out.append('\0');
-    for (int i = 0; i < 256; ++i) {
-        out.append(char(i));
-        out.append(char(0xFF));
-        out.append('\0');
+namespace {
+
+constexpr int kMaxCodeBits = 12;
+constexpr int kCodes = 1 << kMaxCodeBits;
+
+// The image data sub-blocks read as one stream of codes, least significant bit first. It ends
+// at the block terminator or the file's end.
+class CodeReader {
+public:
+    CodeReader(const QByteArray &file, qint64 pos)
+        : m_data(reinterpret_cast<const uchar *>(file.constData())),
+          m_size(file.size()),
+          m_pos(pos) {}
+
+    // The next code of bits bits; false when the data ends first.
+    bool next(int bits, int &code) {
+        while (m_count < bits) {
+            if (m_blockLeft == 0) {
+                if (m_pos >= m_size || m_data[m_pos] == 0)
+                    return false;
+                m_blockLeft = m_data[m_pos++];
+            }
+            if (m_pos >= m_size)
+                return false;
+            m_buffer |= quint32(m_data[m_pos++]) << m_count;
+            m_count += 8;
+            --m_blockLeft;
+        }
+        code = int(m_buffer & ((1u << bits) - 1));
+        m_buffer >>= bits;
+        m_count -= bits;
+        return true;
     }
-    out.append(char(0x2C));
-    put16(0);
-    put16(0);
-    put16(f.width);
-    put16(f.height);
-    out.append(char(bytes.at(f.descriptorOffset + 9) & 0x60));
-    const qint64 data =
-        f.descriptorOffset + 10 + (f.localTable ? tableLength(f.localSizeField) : 0);
-    const qint64 end = std::min(f.endOffset + 1, bytes.size());
-    out.append(bytes.slice(data, std::max<qint64>(end - data, 1)));
-    out.append(char(0x3B));
-    return out;
+
+private:
+    const uchar *m_data;
+    qint64 m_size;
+    qint64 m_pos;
+    int m_blockLeft = 0;
+    quint32 m_buffer = 0;
+    int m_count = 0;
+};
+
+// The LZW string table: each code past the roots is an earlier code plus one index.
+struct CodeTable {
+    quint16 prefix[kCodes];
+    quint16 length[kCodes];
+    uchar suffix[kCodes];
+    uchar first[kCodes];
+};
+
+// Decodes the code stream into count indexes at out, in stream order; returns how many the
+// stream gave before it ended or turned out damaged (a code not yet in the table).
+qsizetype decodeCodes(CodeReader &reader, int minCodeSize, uchar *out, qsizetype count) {
+    auto table = std::make_unique<CodeTable>();
+    const int clear = 1 << minCodeSize;
+    for (int i = 0; i < clear; ++i) {
+        table->prefix[i] = 0;
+        table->length[i] = 1;
+        table->suffix[i] = table->first[i] = uchar(i);
+    }
+    int bits = minCodeSize + 1;
+    int limit = 2 * clear;
+    int next = clear + 2;
+    int previous = -1;
+    qsizetype at = 0;
+    int code = 0;
+    while (at < count && reader.next(bits, code)) {
+        if (code == clear) {
+            bits = minCodeSize + 1;
+            limit = 2 * clear;
+            next = clear + 2;
+            previous = -1;
+            continue;
+        }
+        if (code == clear + 1 || code > next || (previous < 0 && code > clear))
+            break;
+        if (previous >= 0 && next < kCodes) {
+            // code == next is the string being defined: the previous one plus its own head.
+            table->prefix[next] = quint16(previous);
+            table->length[next] = quint16(table->length[previous] + 1);
+            table->first[next] = table->first[previous];
+            table->suffix[next] = table->first[code < next ? code : previous];
+            if (++next >= limit && limit < kCodes) {
+                limit *= 2;
+                ++bits;
+            }
+        }
+        // The string comes out last index first, along its prefixes; what passes count is
+        // dropped.
+        const int length = table->length[code];
+        const qsizetype room = std::min<qsizetype>(length, count - at);
+        int c = code;
+        for (int k = length - 1; k >= 0; --k) {
+            if (k < room)
+                out[at + k] = table->suffix[c];
+            c = table->prefix[c];
+        }
+        at += room;
+        previous = code;
+    }
+    return at;
+}
+
+// The display row of each stored row of an interlaced image: every eighth row from 0, every
+// eighth from 4, every fourth from 2, then every second from 1.
+QList<int> interlacedRows(int height) {
+    QList<int> rows;
+    rows.reserve(height);
+    const int starts[] = {0, 4, 2, 1};
+    const int steps[] = {8, 8, 4, 2};
+    for (int pass = 0; pass < 4; ++pass) {
+        for (int y = starts[pass]; y < height; y += steps[pass])
+            rows.append(y);
+    }
+    return rows;
+}
+
+}  // namespace
+
+bool GifStructure::decodeFrame(int frame, uchar *pixels, qsizetype bytesPerLine) const {
+    const GifFrame &f = frames.at(frame);
+    // The code size must leave every index a byte; something must follow it.
+    if (f.lzwMinCodeSize > 8 || f.dataOffset + 1 >= fileImage.size())
+        return false;
+    const qsizetype width = f.width;
+    const qsizetype count = width * f.height;
+    // Rows come in display order unless interlaced: those are decoded in place, packed, and
+    // spread to their lines afterwards.
+    QByteArray buffer;
+    if (f.interlaced)
+        buffer = QByteArray(count, Qt::Uninitialized);
+    uchar *out = f.interlaced ? reinterpret_cast<uchar *>(buffer.data()) : pixels;
+    CodeReader reader(fileImage, f.dataOffset + 1);
+    const qsizetype decoded = decodeCodes(reader, f.lzwMinCodeSize, out, count);
+    // Pixels a file cut short never reaches take the screen's background.
+    std::fill(out + decoded, out + count, backgroundIndex);
+    if (f.interlaced) {
+        const QList<int> rows = interlacedRows(f.height);
+        for (int y = 0; y < f.height; ++y)
+            std::copy_n(out + y * width, width, pixels + rows[y] * bytesPerLine);
+    } else if (bytesPerLine != width) {
+        // From the last row up, each row moves only onto bytes already moved.
+        for (int y = f.height - 1; y > 0; --y)
+            std::memmove(pixels + y * bytesPerLine, pixels + y * width, size_t(width));
+    }
+    return true;
 }
 
 }  // namespace varnelo

@@ -29,7 +29,8 @@ struct GifFrame {
     QByteArray palette;  // RGB triples; entries past its end are black
     qint64 startOffset = 0;
     qint64 descriptorOffset = 0;
-    qint64 endOffset = 0;  // the zero-length block ending the image data, or the file's end
+    qint64 dataOffset = 0;  // the LZW minimum code size starting the image data
+    qint64 endOffset = 0;   // the zero-length block ending the image data, or the file's end
 };
 
 // The block structure of a GIF file after loading: black in the first two global entries made
@@ -58,10 +59,11 @@ struct GifStructure {
     // nothing when the frame has no transparency.
     std::optional<quint32> keyColour(int frame) const;
 
-    // A single-image GIF of the frame alone, placed at (0, 0) on a screen of its own size, whose
-    // 256 table entries i are the colours (i, 255, 0) so that a decoded pixel names its index.
-    // Image data missing from a truncated file is simply absent.
-    QByteArray standaloneFrame(int frame) const;
+    // Decodes the frame's image data to palette indexes, width x height bytes at pixels with
+    // rows bytesPerLine apart, interlaced rows put in their place. Pixels the data never
+    // reaches (a file cut short, a damaged code) take the background index. False, nothing
+    // written, when the minimum code size is over 8 or the file ends before the image data.
+    bool decodeFrame(int frame, uchar *pixels, qsizetype bytesPerLine) const;
 };
 
 // Parsing outcome: the structure, or the control's message when the bytes are not a GIF.

@@ -3,6 +3,7 @@
 #include <tuple>
 
 #include "controls/gifstructure.h"
+#include "giftestfiles.h"
 
 using namespace varnelo;
 
@@ -112,7 +113,54 @@ TEST(GifStructure, DamagedInputNeverReadsPastTheEnd) {
         ASSERT_TRUE(gif);
         for (int i = 0; i < gif->frames.size(); ++i) {
             EXPECT_LE(gif->frames[i].endOffset, length);
-            EXPECT_FALSE(gif->standaloneFrame(i).isEmpty());
+            const GifFrame &f = gif->frames[i];
+            QByteArray pixels(qsizetype(f.width) * f.height, '\0');
+            gif->decodeFrame(i, reinterpret_cast<uchar *>(pixels.data()), f.width);
         }
     }
+}
+
+TEST(GifStructure, DecodingStopsWhereTheImageDataEndsOrGoesWrong) {
+    // 3 x 4 frames on a screen whose background index, 3, fills what the data never reaches.
+    QByteArray head = screen(4, 4, 0x81) + hex("000000 ffffff 111111 222222");
+    head[11] = 3;
+    const auto decoded = [&head](const QByteArray &data) {
+        const auto gif = parseGif(head + hex("2c 0000 0000 0300 0400 00") + data, 0, true).gif;
+        QByteArray pixels(12, '\x7f');
+        if (!gif || !gif->decodeFrame(0, reinterpret_cast<uchar *>(pixels.data()), 3))
+            return QByteArray("refused");
+        return pixels;
+    };
+    // Clear, index 0, then the data runs out.
+    EXPECT_EQ(decoded(hex("02 01 44 00")), hex("00") + QByteArray(11, '\3'));
+    // Clear, index 1, then code 7 while 6 is the next to be defined.
+    EXPECT_EQ(decoded(hex("02 02 cc 0b 00")), hex("01") + QByteArray(11, '\3'));
+    // No index fits a byte past code size 8; no data at all is no frame.
+    EXPECT_EQ(decoded(hex("09 02 cc 0b 00")), "refused");
+    EXPECT_EQ(decoded(hex("02")), "refused");
+
+    // A frame cut inside its data keeps what came before the cut.
+    const test::TestFrame frame = test::patternFrame(0, 0, 20, 10, 4, 7);
+    const QByteArray &pattern = frame.pixels;
+    const QByteArray file = test::writeTestGif(
+        20, 10, {qRgb(0, 0, 0), qRgb(1, 1, 1), qRgb(2, 2, 2), qRgb(3, 3, 3)}, {frame});
+    const qint64 data = parseGif(file, 0, true).gif->frames[0].dataOffset;
+    QByteArray cut = file.left(data + 12);
+    cut[11] = 3;
+    const auto gif = parseGif(cut, 0, true).gif;
+    QByteArray pixels(200, '\x7f');
+    ASSERT_TRUE(gif->decodeFrame(0, reinterpret_cast<uchar *>(pixels.data()), 20));
+    qsizetype kept = 0;
+    while (kept < 200 && pixels[kept] == pattern[kept])
+        ++kept;
+    EXPECT_GT(kept, 0);
+    EXPECT_EQ(pixels.mid(kept), QByteArray(200 - kept, '\3'));
+
+    // Data for more rows than the frame has stops at its last pixel.
+    QByteArray shorter = file;
+    shorter[gif->frames[0].descriptorOffset + 7] = 2;
+    QByteArray rows(60, '\x7f');
+    ASSERT_TRUE(
+        parseGif(shorter, 0, true).gif->decodeFrame(0, reinterpret_cast<uchar *>(rows.data()), 20));
+    EXPECT_EQ(rows, pattern.left(40) + QByteArray(20, '\x7f'));
 }
