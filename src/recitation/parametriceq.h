@@ -27,6 +27,12 @@ BiquadCoefficients peakingCoefficients(double centreHz, double bandwidthOctaves,
 // Magnitude response of a biquad in dB at freq.
 double biquadResponseDb(const BiquadCoefficients &c, double freq, double sampleRate);
 
+// Whether a band's centre is safely below Nyquist; a band that is not stays flat.
+bool eqBandCarried(int band, double sampleRate);
+// Combined magnitude response in dB at freq of the ten bands at the given gains, from the same
+// coefficients the filter uses once its gains have settled.
+double equalizerResponseDb(const EqGainTable &gainsDb, double freq, double sampleRate);
+
 // Ten peaking bands per channel on interleaved stereo, in double precision. Gain changes and
 // switching on or off glide over about 20 ms, so no change clicks; a band at 0 dB costs nothing.
 class ParametricEq {
