@@ -42,7 +42,7 @@ double EqualizerCurve::yOf(double db) const {
 
 void EqualizerCurve::paintGrid(QPainter &painter) const {
     painter.setFont(QFont(painter.font().family(), 7));
-    for (const double db : {-12.0, -6.0, 0.0, 6.0, 12.0}) {
+    for (const double db : {-24.0, -18.0, -12.0, -6.0, 0.0, 6.0, 12.0, 18.0, 24.0}) {
         painter.setPen(db == 0 ? Axis : Grid);
         painter.drawLine(QPointF(kMargin, yOf(db)), QPointF(width() - kMargin, yOf(db)));
     }
@@ -59,8 +59,9 @@ void EqualizerCurve::paintGrid(QPainter &painter) const {
     painter.drawText(QPointF(xOf(100) + 2, height() - kMargin - 2), QStringLiteral("100"));
     painter.drawText(QPointF(xOf(1000) + 2, height() - kMargin - 2), QStringLiteral("1k"));
     painter.drawText(QPointF(xOf(10000) + 2, height() - kMargin - 2), QStringLiteral("10k"));
-    painter.drawText(QPointF(kMargin + 2, yOf(12) + 10), QStringLiteral("+12 dB"));
-    painter.drawText(QPointF(kMargin + 2, yOf(-12) - 2), QStringLiteral("-12 dB"));
+    painter.drawText(QPointF(kMargin + 2, yOf(24) + 10), QStringLiteral("+24 dB"));
+    painter.drawText(QPointF(kMargin + 2, yOf(0) - 2), QStringLiteral("0 dB"));
+    painter.drawText(QPointF(kMargin + 2, yOf(-24) - 2), QStringLiteral("-24 dB"));
 }
 
 void EqualizerCurve::paintEvent(QPaintEvent *) {

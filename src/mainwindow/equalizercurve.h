@@ -15,7 +15,8 @@ public:
 
     static constexpr double kLowestHz = 20;
     static constexpr double kHighestHz = 20000;
-    static constexpr double kRangeDb = 18;  // the curve shows -18..+18 dB
+    // Neighbouring bands overlap, so their sum goes well beyond one band's 15 dB.
+    static constexpr double kRangeDb = 30;
 
     explicit EqualizerCurve(Response response, QWidget *parent = nullptr);
 

@@ -42,7 +42,7 @@ frmEqualizer::frmEqualizer(SettingsStore &store, MessageBox &messages, Equalizer
     m_curve = new EqualizerCurve(
         [this](double freq) { return m_model.responseDb(freq, kCurveRate); }, this);
     m_curve->setObjectName(QStringLiteral("picResponse"));
-    m_curve->setMinimumHeight(110);
+    m_curve->setMinimumHeight(140);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_curve);
