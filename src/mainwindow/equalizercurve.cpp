@@ -1,7 +1,6 @@
 #include "mainwindow/equalizercurve.h"
 
 #include <QPainter>
-#include <QPainterPath>
 
 #include <algorithm>
 #include <cmath>
@@ -19,15 +18,57 @@ const QColor Label(190, 180, 190);
 const QColor Curve(250, 210, 90);
 const QColor CurveOff(130, 120, 110);
 constexpr int kMargin = 4;
+// A point every few pixels: smooth once antialiased, and cheap to compute while a band moves.
+constexpr int kPixelsPerPoint = 3;
 
 }  // namespace
 
 EqualizerCurve::EqualizerCurve(Response response, QWidget *parent)
-    : QWidget(parent), m_response(std::move(response)) {}
+    : QWidget(parent), m_response(std::move(response)) {
+    // It covers itself: nothing behind it needs painting first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_throttle.setSingleShot(true);
+    m_throttle.setInterval(kRedrawMs);
+    connect(&m_throttle, &QTimer::timeout, this, [this] {
+        if (m_redrawDue) {
+            m_redrawDue = false;
+            m_curve.clear();
+            update();
+            m_throttle.start();
+        }
+    });
+}
 
 void EqualizerCurve::setActive(bool active) {
     m_active = active;
     update();
+}
+
+void EqualizerCurve::responseChanged() {
+    if (m_throttle.isActive()) {
+        m_redrawDue = true;
+        return;
+    }
+    m_curve.clear();
+    update();
+    m_throttle.start();
+}
+
+void EqualizerCurve::resizeEvent(QResizeEvent *) {
+    m_curve.clear();
+    m_grid = QPixmap();
+}
+
+void EqualizerCurve::computeCurve() {
+    const int points = std::max(2, (width() - 2 * kMargin) / kPixelsPerPoint);
+    m_curve.clear();
+    for (int i = 0; i <= points; ++i) {
+        const double freq = kLowestHz * std::pow(kHighestHz / kLowestHz, double(i) / points);
+        m_curve.append(QPointF(xOf(freq), yOf(m_response(freq))));
+    }
+    m_dots.clear();
+    for (const double centre : kEqCentres)
+        m_dots.append(QPointF(xOf(centre), yOf(m_response(centre))));
 }
 
 double EqualizerCurve::xOf(double freq) const {
@@ -65,28 +106,30 @@ void EqualizerCurve::paintGrid(QPainter &painter) const {
 }
 
 void EqualizerCurve::paintEvent(QPaintEvent *) {
-    QPainter painter(this);
-    painter.fillRect(rect(), Back);
-    paintGrid(painter);
-
-    // One point per pixel column: the curve is as smooth as the screen can show.
-    QPainterPath path;
-    const int columns = std::max(2, width() - 2 * kMargin);
-    for (int i = 0; i <= columns; ++i) {
-        const double freq = kLowestHz * std::pow(kHighestHz / kLowestHz, double(i) / columns);
-        const QPointF point(xOf(freq), yOf(m_response(freq)));
-        if (i == 0)
-            path.moveTo(point);
-        else
-            path.lineTo(point);
+    if (m_grid.size() != size() * devicePixelRatio()) {
+        m_grid = QPixmap(size() * devicePixelRatio());
+        m_grid.setDevicePixelRatio(devicePixelRatio());
+        m_grid.fill(Back);
+        QPainter grid(&m_grid);
+        paintGrid(grid);
     }
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_grid);
+
+    if (m_curve.isEmpty())
+        computeCurve();
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(m_active ? Curve : CurveOff, 2));
-    painter.drawPath(path);
+    // Two one-pixel strokes a pixel apart look like a two-pixel line, and take the raster
+    // engine's fast path for thin lines: the curve is drawn anew at every step of a drag.
+    painter.setPen(QPen(m_active ? Curve : CurveOff, 1));
+    painter.drawPolyline(m_curve);
+    painter.translate(0, 1);
+    painter.drawPolyline(m_curve);
+    painter.translate(0, -1);
     painter.setPen(Qt::NoPen);
     painter.setBrush(m_active ? Curve : CurveOff);
-    for (const double centre : kEqCentres)
-        painter.drawEllipse(QPointF(xOf(centre), yOf(m_response(centre))), 3, 3);
+    for (const QPointF &dot : m_dots)
+        painter.drawEllipse(dot, 3, 3);
 }
 
 }  // namespace varnelo

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QPixmap>
+#include <QPolygonF>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -22,6 +25,11 @@ public:
 
     // Drawn dimmed while the equalizer is off.
     void setActive(bool active);
+    // The response changed: the curve is computed and drawn again at once, and during a drag at
+    // most every kRedrawMs.
+    void responseChanged();
+
+    static constexpr int kRedrawMs = 40;
     // Horizontal pixel of a frequency and vertical pixel of a level, for the current size.
     double xOf(double freq) const;
     double yOf(double db) const;
@@ -30,12 +38,21 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void paintGrid(QPainter &painter) const;
+    void computeCurve();
 
     Response m_response;
     bool m_active = true;
+    // The curve and the band dots as last computed; empty when due again.
+    QPolygonF m_curve;
+    QPolygonF m_dots;
+    // Background, grid and labels, drawn once per size.
+    QPixmap m_grid;
+    QTimer m_throttle;
+    bool m_redrawDue = false;
 };
 
 }  // namespace varnelo

@@ -1,7 +1,5 @@
 #include "mainwindow/equalizerwindowmodel.h"
 
-#include "recitation/parametriceq.h"
-
 namespace varnelo {
 
 EqualizerWindowModel::EqualizerWindowModel(SettingsStore &store, MessageBox &messages,
@@ -44,9 +42,12 @@ void EqualizerWindowModel::applyGains() {
 }
 
 double EqualizerWindowModel::responseDb(double freq, double sampleRate) const {
-    EqGainTable gains{};
-    std::copy(m_settings.EqualizerGains.begin(), m_settings.EqualizerGains.end(), gains.begin());
-    return equalizerResponseDb(gains, freq, sampleRate);
+    if (m_curveRate != sampleRate || m_curveGains != m_settings.EqualizerGains) {
+        m_curveGains = m_settings.EqualizerGains;
+        m_curveRate = sampleRate;
+        m_curveBands = equalizerCoefficients(m_curveGains, sampleRate);
+    }
+    return equalizerResponseDb(m_curveBands, freq, sampleRate);
 }
 
 }  // namespace varnelo

@@ -4,6 +4,7 @@
 
 #include "recitation/equalizer.h"
 #include "recitation/equalizerpresets.h"
+#include "recitation/parametriceq.h"
 
 namespace varnelo {
 
@@ -62,6 +63,10 @@ private:
     EqualizerHost &m_host;
     EqualizerPresets m_presets;
     bool m_loading = false;
+    // The coefficients of the last gains and rate asked for: a curve asks at hundreds of points.
+    mutable EqGainTable m_curveGains{};
+    mutable double m_curveRate = 0;
+    mutable EqCoefficientTable m_curveBands{};
 };
 
 }  // namespace varnelo

@@ -88,7 +88,7 @@ QWidget *frmEqualizer::buildBands() {
             if (m_showing)
                 return;
             m_model.bandChanged(k, m_bands[size_t(k)]->model().Value());
-            m_curve->update();
+            m_curve->responseChanged();
         });
         m_bands[size_t(k)] = slider;
         auto *label = new QLabel(bandLabel(k), bands);
@@ -173,7 +173,7 @@ void frmEqualizer::showSliders() {
         (void)m_bands[size_t(k)]->model().setValue(m_model.sliders()[size_t(k)]);
     m_showing = false;
     m_cmdDelete->setVisible(m_model.deleteVisible());
-    m_curve->update();
+    m_curve->responseChanged();
 }
 
 void frmEqualizer::done(int result) {

@@ -29,8 +29,11 @@ double biquadResponseDb(const BiquadCoefficients &c, double freq, double sampleR
 
 // Whether a band's centre is safely below Nyquist; a band that is not stays flat.
 bool eqBandCarried(int band, double sampleRate);
-// Combined magnitude response in dB at freq of the ten bands at the given gains, from the same
-// coefficients the filter uses once its gains have settled.
+using EqCoefficientTable = std::array<BiquadCoefficients, 10>;
+// The coefficients the filter settles on for these gains; a flat or uncarried band passes all.
+EqCoefficientTable equalizerCoefficients(const EqGainTable &gainsDb, double sampleRate);
+// Combined magnitude response in dB at freq of the ten bands.
+double equalizerResponseDb(const EqCoefficientTable &bands, double freq, double sampleRate);
 double equalizerResponseDb(const EqGainTable &gainsDb, double freq, double sampleRate);
 
 // Ten peaking bands per channel on interleaved stereo, in double precision. Gain changes and
