@@ -32,7 +32,9 @@
 #include "controls/ucslidermodel.h"
 #include "data/suradata.h"
 #include "demowindow.h"
+#include "mainwindow/frmequalizer.h"
 #include "mainwindow/frmmain.h"
+#include "mainwindow/maincommands.h"
 #include "monitorclock.h"
 #include "platform/memorysettingsstore.h"
 #include "platform/qtaudiooutput.h"
@@ -513,6 +515,56 @@ void BM_RecitingCpu(benchmark::State &state) {
     }
 }
 
+// CPU over kCpuSeconds each of sura 78 recited in range mode: with the equalizer window open and
+// one band dragged up and down continuously (a step every 20 ms, each reaching the engine and
+// redrawing the curve), and before that the same recitation with the equalizer switched off.
+void BM_RecitingCpuEqualizerMoving(benchmark::State &state) {
+    if (!ready(state))
+        return;
+    for (auto _ : state) {
+        ReciterWindow w;
+        if (!w.ok(state) || !w.select(state, kSura))
+            return;
+        MainCommands &commands = w.window().commands();
+        commands.EnableEqualiser(false);
+        w.controller().cmdPlay_Click();
+        runFor(500);
+        const CpuUse offUse = cpuOver(kCpuSeconds * 1000);
+
+        commands.EnableEqualiser(true);
+        MemorySettingsStore store;
+        NotedMessages messages;
+        frmEqualizer equalizer(store, messages, w.window().equalizer(), commands);
+        equalizer.show();
+        runFor(300);
+        auto *band = equalizer.findChild<ucSlider *>(QStringLiteral("ucSlider1_3"));
+        int step = 0;
+        QTimer drag;
+        QObject::connect(&drag, &QTimer::timeout, [&] {
+            // A triangle from -15 to 15 and back, one dB a step.
+            const int phase = step++ % 60;
+            (void)band->model().setValue(phase < 30 ? -15 + phase : 45 - phase);
+        });
+        drag.start(20);
+        const CpuUse movingUse = cpuOver(kCpuSeconds * 1000);
+        drag.stop();
+        const bool played = w.controller().following() && w.controller().CurrentVerse() > 0;
+        w.controller().cmdStop_Click();
+        if (!played || step < kCpuSeconds * 25) {
+            state.SkipWithError("the window did not recite the range while the band moved");
+            return;
+        }
+        const auto pct = [](double ms) { return ms / (kCpuSeconds * 10.0); };
+        state.counters["cpu_pct"] = pct(movingUse.process);
+        state.counters["baseline_cpu_pct"] = pct(offUse.process);
+        state.counters["main_thread_pct"] = pct(movingUse.mainThread);
+        state.counters["baseline_main_thread_pct"] = pct(offUse.mainThread);
+        state.counters["band_steps"] = step;
+        state.counters["target_pct"] = 2;
+        state.SetIterationTime(kCpuSeconds);
+    }
+}
+
 // CPU over kIdleSeconds each: the window idle with sura 78 loaded, and paused in the middle of
 // its range. Baseline: the plain program idle with its window shown.
 void BM_IdleAndPausedCpu(benchmark::State &state) {
@@ -737,6 +789,7 @@ void BM_VerseStepAsPlayed(benchmark::State &state) {
 }  // namespace
 
 BENCHMARK(BM_RecitingCpu)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(BM_RecitingCpuEqualizerMoving)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 BENCHMARK(BM_VerseStepAsPlayed)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 
 int main(int argc, char **argv) {

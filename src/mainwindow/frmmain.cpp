@@ -322,13 +322,7 @@ bool frmMain::Form_Load() {
     showTitleAndHook();
     show();
 
-    if (m_settings.equalizer.EqEnabled) {
-        m_fmod.EnableEqualizer();
-        m_fmod.SetEqualizerValue();
-        m_main->cmdEqualizer->setCaption(QStringLiteral("Equalizer ON"));
-    } else {
-        m_main->cmdEqualizer->setCaption(QStringLiteral("Equalizer OFF"));
-    }
+    m_commands->EnableEqualiser(m_settings.equalizer.EqEnabled);
     if (m_settings.showAbout)
         showAboutWindow();
     if (m_unloaded)
@@ -377,7 +371,7 @@ void frmMain::showTitleAndHook() {
         m_title = new frmTitle(*this);
     m_title->show();
     m_volume = m_settings.volume;
-    m_fmod.SetVolume(m_volume);
+    m_commands->applyVolume();
     CheckMp3();
     m_clipboardHook = std::make_unique<ClipboardReferenceHook>(
         m_clipboard, m_main->cmbSura->count(),

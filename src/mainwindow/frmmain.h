@@ -125,11 +125,14 @@ public:
     int DisplayedVerse() const { return m_page->DisplayedVerse(); }
     int volume() const { return m_volume; }
     void setVolume(int volume) { m_volume = volume; }
+    // The equalizer gains and on/off state of the run.
+    EqualizerSettings &equalizer() { return m_settings.equalizer; }
     // Top of the Arabic page inside its viewport, in twips (0 or negative).
     int pageTop() const { return m_page->pageTop(); }
     const ArabicPage &arabicPage() const { return *m_page; }
     ArabicPage &arabicPage() { return *m_page; }
     RecitationController &controller();
+    MainCommands &commands() { return *m_commands; }
     const MainPanel &mainPanel() const { return *m_main; }
     const SuraLoader &loader() const { return *m_loader; }
     clsFMod &Fmod() { return m_fmod; }

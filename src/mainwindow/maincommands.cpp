@@ -8,10 +8,12 @@
 
 #include "controls/cbutton.h"
 #include "controls/picturebutton.h"
+#include "controls/sliderpic.h"
 #include "controls/ucslider.h"
 #include "data/suracatalogue.h"
 #include "display/arabicpage.h"
 #include "display/settingskeys.h"
+#include "mainwindow/frmequalizer.h"
 #include "mainwindow/frmmain.h"
 #include "mainwindow/frmquicksuraselect.h"
 #include "mainwindow/frmquickverseselect.h"
@@ -65,6 +67,9 @@ void MainCommands::connectPanel() {
     connect(p.cmdRangeToMP3, &cButton::Click, this, [this] { cmdRangeToMP3_Click(); });
     connect(p.cmdIndex, &cButton::Click, this, [this] { cmdIndex_Click(); });
     connect(p.cmdAbout, &cButton::Click, this, [this] { showAbout(); });
+    connect(p.cmdEqualizer, &cButton::Click, this, [this] { cmdEqualizer_Click(); });
+    connect(&p.SliderPic1->model(), &SliderPicModel::Change, this, [this] { volumeChanged(); });
+    connect(p.SliderPic1, &SliderPic::Click, this, [this] { volumeChanged(); });
 }
 
 void MainCommands::sliderMoved(int index) {
@@ -73,6 +78,11 @@ void MainCommands::sliderMoved(int index) {
     // A drag the controller refuses (no sura yet) snaps back to what it holds.
     if (!m_controller.setSlider(index, m_panel.sliders[index]->model().Value()))
         showRange(m_controller.range());
+}
+
+void MainCommands::volumeChanged() {
+    m_window.setVolume(m_panel.SliderPic1->model().CurPosition());
+    m_window.Fmod().SetVolume(m_window.volume());
 }
 
 void MainCommands::suraSelectionChanged() {
@@ -155,6 +165,10 @@ void MainCommands::showMode(bool rangeMode) {
 }
 
 void MainCommands::applyVolume() {
+    // The slider holds the volume: a stored value out of its range is brought into it.
+    SliderPicModel &slider = m_panel.SliderPic1->model();
+    slider.setCurPosition(m_window.volume());
+    m_window.setVolume(slider.CurPosition());
     m_window.Fmod().SetVolume(m_window.volume());
 }
 
@@ -318,8 +332,32 @@ void MainCommands::nextSura() {
 }
 
 void MainCommands::changeVolume(int delta) {
-    m_window.setVolume(std::clamp(m_window.volume() + delta, 0, 1000));
+    const SliderPicModel &slider = m_panel.SliderPic1->model();
+    m_window.setVolume(std::clamp(slider.CurPosition() + delta, slider.Min(), slider.Max()));
     applyVolume();
+}
+
+void MainCommands::EnableEqualiser(bool on) {
+    clsFMod &fmod = m_window.Fmod();
+    if (on) {
+        fmod.EnableEqualizer();
+        fmod.SetEqualizerValue();
+    } else {
+        fmod.DisableEqualizer();
+    }
+    m_panel.cmdEqualizer->setCaption(on ? QStringLiteral("Equalizer ON")
+                                        : QStringLiteral("Equalizer OFF"));
+}
+
+void MainCommands::SetEqualizerValue() {
+    m_window.Fmod().SetEqualizerValue();
+}
+
+void MainCommands::cmdEqualizer_Click() {
+    m_window.ShowTitleWindow(false);
+    frmEqualizer::showModal(&m_window, m_services.store, m_services.messages, m_window.equalizer(),
+                            *this);
+    m_window.ShowTitleWindow(true);
 }
 
 void MainCommands::showAbout() {

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "mainwindow/equalizerwindowmodel.h"
 #include "mainwindow/keyboardcommands.h"
 #include "recitation/rangemodeoptions.h"
 #include "recitation/recitationcontroller.h"
@@ -25,7 +26,10 @@ class frmQuickVerseSelect;
 // The main window's commands: what its buttons, sliders and keys do. It owns the recitation
 // controller and is the controller's view and the keyboard's target, so the window itself only
 // assembles the parts.
-class MainCommands : public QObject, public RecitationView, public KeyboardTarget {
+class MainCommands : public QObject,
+                     public RecitationView,
+                     public KeyboardTarget,
+                     public EqualizerHost {
     Q_OBJECT
 
 public:
@@ -52,6 +56,12 @@ public:
     void showVerseDialog(const QString &caption, bool setBegin, bool setEnd);
     // The sura dialog's follow-up: the verse dialog for the sura just selected.
     void CallVerseSelecter();
+    // The equalizer window, modal inside the modal bracket.
+    void cmdEqualizer_Click();
+
+    // EqualizerHost.
+    void EnableEqualiser(bool on) override;
+    void SetEqualizerValue() override;
 
     // RecitationView.
     int suraListIndex() const override;
@@ -101,6 +111,8 @@ public:
 private:
     void connectPanel();
     void sliderMoved(int index);
+    // The volume slider moved or was clicked.
+    void volumeChanged();
 
     frmMain &m_window;
     MainPanel &m_panel;

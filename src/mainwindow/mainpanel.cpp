@@ -7,6 +7,8 @@
 
 #include "controls/cbutton.h"
 #include "controls/picturebutton.h"
+#include "controls/sliderpic.h"
+#include "controls/sliderpicpainter.h"
 #include "controls/transportart.h"
 #include "controls/ucslider.h"
 #include "controls/ucsliderpainter.h"
@@ -33,6 +35,7 @@ constexpr int CommandWidth = 118;
 constexpr int CommandHeight = 22;
 constexpr int SliderTop = 46;
 constexpr int TransportTop = 138;
+constexpr QSize VolumeSize(240, 20);
 
 }  // namespace
 
@@ -100,6 +103,16 @@ MainPanel::MainPanel(QWidget *panel, ucSliderTip *sliderTip) : QObject(panel), m
     cmdIndex = makeButton("cmdIndex", QStringLiteral("&Index"));
     cmdEqualizer = makeButton("cmdEqualizer", QStringLiteral("Equalizer OFF"));
     cmdAbout = makeButton("cmdAbout", QStringLiteral("A&bout"));
+
+    SliderPic1 = new SliderPic(panel);
+    SliderPic1->setObjectName(QStringLiteral("SliderPic1"));
+    SliderPic1->setBackColor(PanelColour);
+    SliderPic1->setImageSlider(SliderPicPainter::volumeRail(VolumeSize));
+    SliderPic1->setImageLeft(SliderPicPainter::volumeLeft(VolumeSize));
+    SliderPic1->setImagePointer(SliderPicPainter::volumePointer());
+    (void)SliderPic1->model().setMax(1000);
+    SliderPic1->model().setCurPosition(1000);
+    SliderPic1->setToolTip(QStringLiteral("Volume"));
 }
 
 cButton *MainPanel::makeButton(const char *name, const QString &text) {
@@ -164,6 +177,7 @@ void MainPanel::layout(int width) {
         commands[i]->setGeometry(width - 250 + column * (CommandWidth + 4), SliderTop + row * 24,
                                  CommandWidth, CommandHeight);
     }
+    SliderPic1->setGeometry(QRect(QPoint(width - 250, TransportTop + 2), VolumeSize));
 }
 
 }  // namespace varnelo

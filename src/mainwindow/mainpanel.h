@@ -14,6 +14,7 @@ class QWidget;
 namespace varnelo {
 
 class PictureButton;
+class SliderPic;
 class UserControl1;
 class cButton;
 class ucSlider;
@@ -55,6 +56,7 @@ public:
     cButton *cmdIndex = nullptr;
     cButton *cmdEqualizer = nullptr;
     cButton *cmdAbout = nullptr;
+    SliderPic *SliderPic1 = nullptr;  // volume 0..1000
     QLabel *lblStatus = nullptr;
 
 private:

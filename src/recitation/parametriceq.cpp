@@ -14,6 +14,9 @@ namespace {
 constexpr int kRampBlock = 32;
 constexpr double kRampFraction = 0.2;
 constexpr double kSettledDb = 0.005;
+// A far jump glides no faster than this per block: a large step of a filter's coefficients
+// sends a transient through its memories that shows as a click.
+constexpr double kMaxRampStepDb = 1.0;
 // A band needs its centre safely below Nyquist.
 constexpr double kHighestCentreOfNyquist = 0.9;
 // Largest magnitude the 16-bit output carries on both sides.
@@ -53,6 +56,42 @@ double biquadResponseDb(const BiquadCoefficients &c, double freq, double sampleR
     return 20 * std::log10(std::abs(h));
 }
 
+bool eqBandCarried(int band, double sampleRate) {
+    return kEqCentres[size_t(band)] < kHighestCentreOfNyquist * sampleRate / 2;
+}
+
+EqCoefficientTable equalizerCoefficients(const EqGainTable &gainsDb, double sampleRate) {
+    EqCoefficientTable bands{};
+    for (int band = 0; band < ParametricEq::kBands; ++band) {
+        const double gain = gainsDb[size_t(band)];
+        if (gain != 0 && eqBandCarried(band, sampleRate))
+            bands[size_t(band)] = peakingCoefficients(kEqCentres[size_t(band)], kEqBandwidthOctaves,
+                                                      gain, sampleRate);
+    }
+    return bands;
+}
+
+double equalizerResponseDb(const EqCoefficientTable &bands, double freq, double sampleRate) {
+    // |H|^2 of each band in real arithmetic from cos w and cos 2w, and one logarithm for the
+    // product: the curve asks at hundreds of points each time a band moves.
+    const double w = 2 * std::numbers::pi * freq / sampleRate;
+    const double cos1 = std::cos(w);
+    const double cos2 = 2 * cos1 * cos1 - 1;
+    double power = 1;
+    for (const BiquadCoefficients &c : bands) {
+        const double num = c.b0 * c.b0 + c.b1 * c.b1 + c.b2 * c.b2 +
+                           2 * (c.b0 * c.b1 + c.b1 * c.b2) * cos1 + 2 * c.b0 * c.b2 * cos2;
+        const double den =
+            1 + c.a1 * c.a1 + c.a2 * c.a2 + 2 * (c.a1 + c.a1 * c.a2) * cos1 + 2 * c.a2 * cos2;
+        power *= num / den;
+    }
+    return 10 * std::log10(power);
+}
+
+double equalizerResponseDb(const EqGainTable &gainsDb, double freq, double sampleRate) {
+    return equalizerResponseDb(equalizerCoefficients(gainsDb, sampleRate), freq, sampleRate);
+}
+
 ParametricEq::ParametricEq(int sampleRate) : m_rate(sampleRate) {}
 
 void ParametricEq::setSampleRate(int sampleRate) {
@@ -69,7 +108,7 @@ void ParametricEq::setGains(const EqGainTable &gainsDb) {
 }
 
 double ParametricEq::effectiveTarget(int band) const {
-    if (!m_enabled || kEqCentres[size_t(band)] >= kHighestCentreOfNyquist * m_rate / 2) {
+    if (!m_enabled || !eqBandCarried(band, m_rate)) {
         return 0;
     }
     return m_targets[size_t(band)];
@@ -98,7 +137,8 @@ void ParametricEq::process(double *interleaved, qint64 frames) {
             Band &band = m_bands[size_t(i)];
             const double target = effectiveTarget(i);
             if (band.current != target) {
-                const double step = (target - band.current) * kRampFraction;
+                const double step = std::clamp((target - band.current) * kRampFraction,
+                                               -kMaxRampStepDb, kMaxRampStepDb);
                 band.current =
                     std::abs(target - band.current) < kSettledDb ? target : band.current + step;
                 updateCoefficients(band, i);

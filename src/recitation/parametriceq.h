@@ -27,6 +27,15 @@ BiquadCoefficients peakingCoefficients(double centreHz, double bandwidthOctaves,
 // Magnitude response of a biquad in dB at freq.
 double biquadResponseDb(const BiquadCoefficients &c, double freq, double sampleRate);
 
+// Whether a band's centre is safely below Nyquist; a band that is not stays flat.
+bool eqBandCarried(int band, double sampleRate);
+using EqCoefficientTable = std::array<BiquadCoefficients, 10>;
+// The coefficients the filter settles on for these gains; a flat or uncarried band passes all.
+EqCoefficientTable equalizerCoefficients(const EqGainTable &gainsDb, double sampleRate);
+// Combined magnitude response in dB at freq of the ten bands.
+double equalizerResponseDb(const EqCoefficientTable &bands, double freq, double sampleRate);
+double equalizerResponseDb(const EqGainTable &gainsDb, double freq, double sampleRate);
+
 // Ten peaking bands per channel on interleaved stereo, in double precision. Gain changes and
 // switching on or off glide over about 20 ms, so no change clicks; a band at 0 dB costs nothing.
 class ParametricEq {

@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -18,6 +19,8 @@
 #include "controls/animatedgifctl.h"
 #include "controls/cbutton.h"
 #include "controls/picturebutton.h"
+#include "controls/sliderpic.h"
+#include "controls/ucslider.h"
 #include "controls/usercontrol1.h"
 #include "display/qthtmlview.h"
 #include "mainwindowfixture.h"
@@ -108,9 +111,10 @@ protected:
 
 // Controls of the main window that can hold the focus: the page, the verse ticks, the sura list,
 // a slider, a translation view and owner-drawn buttons.
-const std::array<const char *, 8> FocusTargets = {
+const std::array<const char *, 9> FocusTargets = {
     "AnimatedGifCtl1", "UserControl11", "cmbSura",      "ucSlider1_2",
-    "wbTamsen",        "cmdRangeBegin", "chkVisible_2", "cmdRangeMoveForward"};
+    "wbTamsen",        "cmdRangeBegin", "chkVisible_2", "cmdRangeMoveForward",
+    "SliderPic1"};
 
 }  // namespace
 
@@ -154,7 +158,7 @@ TEST_F(MainCommandsTest, UpAndDownScrollThePageOneStepUnlessATranslationHasTheFo
     VARNELO_SKIP_WITHOUT_LAME();
     start();
     for (const char *name : {"AnimatedGifCtl1", "UserControl11", "cmbSura", "ucSlider1_2",
-                             "cmdRangeEnd", "optVerseAdvance_0"}) {
+                             "cmdRangeEnd", "optVerseAdvance_0", "SliderPic1"}) {
         SCOPED_TRACE(name);
         QWidget *target = get<QWidget>(name);
         press(target, Qt::Key_Down);
@@ -177,6 +181,76 @@ TEST_F(MainCommandsTest, UpAndDownScrollThePageOneStepUnlessATranslationHasTheFo
     select(1);
     press(pageWidget(), Qt::Key_Down);
     EXPECT_EQ(window().pageTop(), 0);
+}
+
+TEST_F(MainCommandsTest, TheVolumeSliderSetsTheEngineAndFollowsTheKeys) {
+    VARNELO_SKIP_WITHOUT_LAME();
+    start();
+    SliderPic *volume = get<SliderPic>("SliderPic1");
+    EXPECT_EQ(volume->model().CurPosition(), 500);  // nothing stored
+    const int start = volume->model().trackStart();
+    const int length = volume->model().trackLength();
+    ASSERT_EQ(length % 2, 0);
+
+    QTest::mouseClick(volume, Qt::LeftButton, {}, QPoint(start + length, 10));
+    EXPECT_EQ(window().volume(), 1000);
+    EXPECT_EQ(window().Fmod().masterVolume(), 255);
+    // Dragging sets the engine at every step.
+    QTest::mousePress(volume, Qt::LeftButton, {}, QPoint(start + length / 10, 10));
+    EXPECT_EQ(window().volume(), 100);
+    EXPECT_EQ(window().Fmod().masterVolume(), 26);
+    QMouseEvent move(QEvent::MouseMove, QPointF(start + length / 2, 10),
+                     volume->mapToGlobal(QPointF(start + length / 2, 10)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(volume, &move);
+    QTest::mouseRelease(volume, Qt::LeftButton, {}, QPoint(start + length / 2, 10));
+    EXPECT_EQ(window().volume(), 500);
+    EXPECT_EQ(window().Fmod().masterVolume(), 128);
+
+    // Keypad + and - move the slider too, and stop at its ends.
+    press(volume, Qt::Key_Plus, Qt::KeypadModifier);
+    EXPECT_EQ(volume->model().CurPosition(), 600);
+    for (int i = 0; i < 6; ++i)
+        press(list(), Qt::Key_Plus, Qt::KeypadModifier);
+    EXPECT_EQ(volume->model().CurPosition(), 1000);
+    EXPECT_EQ(window().volume(), 1000);
+    EXPECT_EQ(window().Fmod().masterVolume(), 255);
+
+    // Each Play applies the slider's volume again.
+    QTest::mouseClick(volume, Qt::LeftButton, {}, QPoint(start, 10));
+    EXPECT_EQ(window().Fmod().masterVolume(), 0);
+    press(pageWidget(), Qt::Key_X);
+    EXPECT_EQ(window().Fmod().masterVolume(), 0);
+}
+
+TEST_F(MainCommandsTest, TheEqualizerWindowSwitchesAndShapesTheSoundAndStoresOnClosing) {
+    VARNELO_SKIP_WITHOUT_LAME();
+    start();
+    auto *button = get<cButton>("cmdEqualizer");
+    EXPECT_EQ(button->caption(), "Equalizer ON");
+    EXPECT_TRUE(window().Fmod().isEqualizerEnabled());
+
+    bool titleShown = true;
+    onModal([&](QWidget *dialog) {
+        titleShown = window().titleWindow()->isVisible();
+        auto *check = dialog->findChild<QCheckBox *>("chkDSP");
+        ASSERT_NE(check, nullptr);
+        EXPECT_TRUE(check->isChecked());
+        QTest::mouseClick(check, Qt::LeftButton);
+        EXPECT_EQ(button->caption(), "Equalizer OFF");
+        EXPECT_FALSE(window().Fmod().isEqualizerEnabled());
+        auto *band = dialog->findChild<ucSlider *>("ucSlider1_4");
+        ASSERT_NE(band, nullptr);
+        ASSERT_FALSE(band->model().setValue(-12));
+        EXPECT_EQ(window().Fmod().equalizerGains()[4], -12);
+        QTest::mouseClick(dialog->findChild<cButton *>("cmdClose"), Qt::LeftButton);
+    });
+    click("cmdEqualizer");
+    EXPECT_FALSE(titleShown);
+    EXPECT_TRUE(window().titleWindow()->isVisible());
+    EXPECT_EQ(m_store.get("EQ", "EQEnabled", ""), "False");
+    EXPECT_EQ(m_store.get("EQ", "Val4", ""), "-12");
+    EXPECT_EQ(m_store.get("EQ", "Val0", ""), "-8");
 }
 
 TEST_F(MainCommandsTest, VolumeAboutAndTheTaskbarButtonsKeys) {
