@@ -67,10 +67,12 @@ inline double cpuMs() {
     return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
-// Runs the benchmarks of main(); the ten-second idle one only when VARNELO_BENCH_IDLE is set.
-inline int runBenchmarks(int argc, char **argv, const char *idleName,
-                         void (*idle)(benchmark::State &), benchmark::TimeUnit unit) {
-    if (qEnvironmentVariableIsSet("VARNELO_BENCH_IDLE"))
+// Runs the benchmarks of main(); the ten-second idle one, where there is one, only when
+// VARNELO_BENCH_IDLE is set.
+inline int runBenchmarks(int argc, char **argv, const char *idleName = nullptr,
+                         void (*idle)(benchmark::State &) = nullptr,
+                         benchmark::TimeUnit unit = benchmark::kMillisecond) {
+    if (idle != nullptr && qEnvironmentVariableIsSet("VARNELO_BENCH_IDLE"))
         benchmark::RegisterBenchmark(idleName, idle)->UseManualTime()->Unit(unit)->Iterations(1);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

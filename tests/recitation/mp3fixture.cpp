@@ -89,14 +89,7 @@ QString Mp3Maker::make(const QString &name, const Pcm &pcm, const QStringList &l
     if (!writeWav(wav, pcm)) {
         return {};
     }
-    QProcess lame;
-    lame.start(QStringLiteral("lame"),
-               QStringList{QStringLiteral("--quiet")} + lameArgs + QStringList{wav, mp3});
-    if (!lame.waitForFinished(120000) || lame.exitCode() != 0) {
-        return {};
-    }
-    QFile::remove(wav);
-    return mp3;
+    return encode(wav, mp3, lameArgs);
 }
 
 QString Mp3Maker::speak(const QString &name, const QString &text, const QStringList &lameArgs) {
@@ -107,6 +100,10 @@ QString Mp3Maker::speak(const QString &name, const QString &text, const QStringL
     if (!espeak.waitForFinished(120000) || espeak.exitCode() != 0) {
         return {};
     }
+    return encode(wav, mp3, lameArgs);
+}
+
+QString Mp3Maker::encode(const QString &wav, const QString &mp3, const QStringList &lameArgs) {
     QProcess lame;
     lame.start(QStringLiteral("lame"),
                QStringList{QStringLiteral("--quiet")} + lameArgs + QStringList{wav, mp3});

@@ -53,6 +53,9 @@ public:
     QString dir() const { return m_dir.path(); }
 
 private:
+    // Encodes the wav file to mp3 with lame and removes the wav; empty on failure.
+    static QString encode(const QString &wav, const QString &mp3, const QStringList &lameArgs);
+
     QTemporaryDir m_dir;
 };
 
