@@ -14,6 +14,8 @@ ucSlider::ucSlider(QWidget *parent, ucSliderTip *tip) : QWidget(parent), m_share
     m_skin.BackColor = palette().color(QPalette::Button);
     // Tab reaches the slider, a click does not take the focus from the window's shortcuts.
     setFocusPolicy(Qt::TabFocus);
+    // The painter fills the whole control: a move repaints the slider alone, not what is behind.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     connect(&m_model, &ucSliderModel::layoutNeeded, this, &ucSlider::relayout);
     connect(&m_model, &ucSliderModel::dragStarted, this, [this] {
         if (m_model.ShowValueTip())

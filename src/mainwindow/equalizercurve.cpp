@@ -1,5 +1,6 @@
 #include "mainwindow/equalizercurve.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -23,52 +24,102 @@ constexpr int kPixelsPerPoint = 3;
 
 }  // namespace
 
-EqualizerCurve::EqualizerCurve(Response response, QWidget *parent)
-    : QWidget(parent), m_response(std::move(response)) {
+EqualizerCurve::EqualizerCurve(Gains gains, double sampleRate, QWidget *parent)
+    : QWidget(parent), m_gains(std::move(gains)), m_rate(sampleRate) {
     // It covers itself: nothing behind it needs painting first.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_throttle.setSingleShot(true);
-    m_throttle.setInterval(kRedrawMs);
-    connect(&m_throttle, &QTimer::timeout, this, [this] {
-        if (m_redrawDue) {
-            m_redrawDue = false;
-            m_curve.clear();
-            update();
-            m_throttle.start();
-        }
+    m_trailing.setSingleShot(true);
+    m_trailing.setInterval(kRedrawMs);
+    connect(&m_trailing, &QTimer::timeout, this, [this] {
+        refresh();
+        m_sinceRefresh.start();
     });
 }
 
 void EqualizerCurve::setActive(bool active) {
+    if (active == m_active)
+        return;
     m_active = active;
+    m_dot = QPixmap();
     update();
 }
 
 void EqualizerCurve::responseChanged() {
-    if (m_throttle.isActive()) {
-        m_redrawDue = true;
+    // Drawn in the same frame as the moved band rather than on a timer of its own: one flush to
+    // the screen instead of two.
+    if (m_sinceRefresh.isValid() && m_sinceRefresh.elapsed() < kRedrawMs) {
+        m_trailing.start();
         return;
     }
-    m_curve.clear();
-    update();
-    m_throttle.start();
+    m_trailing.stop();
+    refresh();
+    m_sinceRefresh.start();
 }
 
 void EqualizerCurve::resizeEvent(QResizeEvent *) {
-    m_curve.clear();
-    m_grid = QPixmap();
+    m_background = QPixmap();
+    layoutPoints();
 }
 
-void EqualizerCurve::computeCurve() {
-    const int points = std::max(2, (width() - 2 * kMargin) / kPixelsPerPoint);
-    m_curve.clear();
-    for (int i = 0; i <= points; ++i) {
-        const double freq = kLowestHz * std::pow(kHighestHz / kLowestHz, double(i) / points);
-        m_curve.append(QPointF(xOf(freq), yOf(m_response(freq))));
+void EqualizerCurve::layoutPoints() {
+    m_curvePoints = std::max(2, (width() - 2 * kMargin) / kPixelsPerPoint) + 1;
+    std::vector<double> freqs;
+    freqs.reserve(size_t(m_curvePoints) + kEqCentres.size());
+    for (int i = 0; i < m_curvePoints; ++i)
+        freqs.push_back(kLowestHz *
+                        std::pow(kHighestHz / kLowestHz, double(i) / (m_curvePoints - 1)));
+    freqs.insert(freqs.end(), kEqCentres.begin(), kEqCentres.end());
+    m_grid.setFrequencies(std::move(freqs), m_rate);
+    m_grid.setGains(m_gains());
+    m_curve.resize(m_curvePoints);
+    for (int i = 0; i < m_curvePoints; ++i)
+        m_curve[i] = QPointF(xOf(m_grid.frequency(i)), yOf(m_grid.totalDb(i)));
+    m_dots.resize(qsizetype(kEqCentres.size()));
+    for (qsizetype k = 0; k < m_dots.size(); ++k) {
+        const int point = m_curvePoints + int(k);
+        m_dots[k] = QPointF(xOf(m_grid.frequency(point)), yOf(m_grid.totalDb(point)));
     }
-    m_dots.clear();
-    for (const double centre : kEqCentres)
-        m_dots.append(QPointF(xOf(centre), yOf(m_response(centre))));
+    update();
+}
+
+void EqualizerCurve::refresh() {
+    m_lastChanged = QRect();
+    if (m_curve.isEmpty() || !m_grid.setGains(m_gains()))
+        return;
+    // Less than this is not seen; it stays as drawn until a larger change comes by.
+    constexpr double kUnseenPixels = 0.3;
+    // The thick stroke and its antialiased edge, and a dot's radius with its edge.
+    constexpr int kStrokePad = 3;
+    constexpr int kDotPad = 5;
+    int first = m_curvePoints;
+    int last = -1;
+    for (int i = 0; i < m_curvePoints; ++i) {
+        const double y = yOf(m_grid.totalDb(i));
+        if (std::abs(y - m_curve[i].y()) > kUnseenPixels) {
+            m_curve[i].setY(y);
+            first = std::min(first, i);
+            last = i;
+        }
+    }
+    QRect area;
+    if (last >= 0) {
+        // The segments to both neighbours move with a point.
+        const double left = m_curve[std::max(0, first - 1)].x();
+        const double right = m_curve[std::min(m_curvePoints - 1, last + 1)].x();
+        area = QRect(QPoint(int(std::floor(left)) - kStrokePad, 0),
+                     QPoint(int(std::ceil(right)) + kStrokePad, height() - 1));
+    }
+    for (qsizetype k = 0; k < m_dots.size(); ++k) {
+        const double y = yOf(m_grid.totalDb(m_curvePoints + int(k)));
+        if (std::abs(y - m_dots[k].y()) > kUnseenPixels) {
+            const QPoint at = m_dots[k].toPoint();
+            area |= QRect(at.x() - kDotPad, 0, 2 * kDotPad + 1, height());
+            m_dots[k].setY(y);
+        }
+    }
+    m_lastChanged = area & rect();
+    if (!m_lastChanged.isEmpty())
+        update(m_lastChanged);
 }
 
 double EqualizerCurve::xOf(double freq) const {
@@ -105,31 +156,61 @@ void EqualizerCurve::paintGrid(QPainter &painter) const {
     painter.drawText(QPointF(kMargin + 2, yOf(-24) - 2), QStringLiteral("-24 dB"));
 }
 
-void EqualizerCurve::paintEvent(QPaintEvent *) {
-    if (m_grid.size() != size() * devicePixelRatio()) {
-        m_grid = QPixmap(size() * devicePixelRatio());
-        m_grid.setDevicePixelRatio(devicePixelRatio());
-        m_grid.fill(Back);
-        QPainter grid(&m_grid);
+void EqualizerCurve::paintDots(QPainter &painter, const QRect &area) {
+    constexpr int kRadius = 3;
+    constexpr int kSide = 2 * kRadius + 2;
+    const qreal ratio = devicePixelRatio();
+    if (m_dot.isNull() || m_dot.devicePixelRatio() != ratio) {
+        m_dot = QPixmap(QSize(kSide, kSide) * ratio);
+        m_dot.setDevicePixelRatio(ratio);
+        m_dot.fill(Qt::transparent);
+        QPainter dot(&m_dot);
+        dot.setRenderHint(QPainter::Antialiasing);
+        dot.setPen(Qt::NoPen);
+        dot.setBrush(m_active ? Curve : CurveOff);
+        dot.drawEllipse(QPointF(kSide / 2.0, kSide / 2.0), kRadius, kRadius);
+    }
+    // One antialiased ellipse drawn once and copied: the dots are drawn at every step of a drag.
+    for (const QPointF &centre : m_dots) {
+        const QPoint at = (centre - QPointF(kSide / 2.0, kSide / 2.0)).toPoint();
+        if (area.intersects(QRect(at, QSize(kSide, kSide))))
+            painter.drawPixmap(at, m_dot);
+    }
+}
+
+void EqualizerCurve::paintEvent(QPaintEvent *event) {
+    if (m_background.size() != size() * devicePixelRatio()) {
+        m_background = QPixmap(size() * devicePixelRatio());
+        m_background.setDevicePixelRatio(devicePixelRatio());
+        m_background.fill(Back);
+        QPainter grid(&m_background);
         paintGrid(grid);
     }
+    const QRect area = event->rect();
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_grid);
-
+    painter.drawPixmap(area, m_background,
+                       QRectF(QPointF(area.topLeft()) * devicePixelRatio(),
+                              QSizeF(area.size()) * devicePixelRatio()));
     if (m_curve.isEmpty())
-        computeCurve();
+        return;
+
+    // Only the segments that reach into the area.
+    int first = 0;
+    while (first + 1 < m_curvePoints && m_curve[first + 1].x() < area.left())
+        ++first;
+    int last = m_curvePoints - 1;
+    while (last - 1 > first && m_curve[last - 1].x() > area.right() + 1)
+        --last;
+    const int count = last - first + 1;
     painter.setRenderHint(QPainter::Antialiasing);
     // Two one-pixel strokes a pixel apart look like a two-pixel line, and take the raster
     // engine's fast path for thin lines: the curve is drawn anew at every step of a drag.
     painter.setPen(QPen(m_active ? Curve : CurveOff, 1));
-    painter.drawPolyline(m_curve);
+    painter.drawPolyline(m_curve.constData() + first, count);
     painter.translate(0, 1);
-    painter.drawPolyline(m_curve);
+    painter.drawPolyline(m_curve.constData() + first, count);
     painter.translate(0, -1);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(m_active ? Curve : CurveOff);
-    for (const QPointF &dot : m_dots)
-        painter.drawEllipse(dot, 3, 3);
+    paintDots(painter, area);
 }
 
 }  // namespace varnelo

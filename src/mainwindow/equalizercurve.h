@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPixmap>
 #include <QPolygonF>
 #include <QTimer>
@@ -7,29 +8,34 @@
 
 #include <functional>
 
+#include "recitation/equalizerresponsegrid.h"
+
 namespace varnelo {
 
 // The equalizer's combined response drawn as a curve: dB over a logarithmic frequency axis,
 // with a grid and a dot at each band's centre.
 class EqualizerCurve : public QWidget {
 public:
-    // Response in dB at a frequency in Hz.
-    using Response = std::function<double(double)>;
+    // The gains to draw, and the rate of the filters they are drawn for.
+    using Gains = std::function<EqGainTable()>;
 
     static constexpr double kLowestHz = 20;
     static constexpr double kHighestHz = 20000;
     // Neighbouring bands overlap, so their sum goes well beyond one band's 15 dB.
     static constexpr double kRangeDb = 30;
 
-    explicit EqualizerCurve(Response response, QWidget *parent = nullptr);
+    EqualizerCurve(Gains gains, double sampleRate, QWidget *parent = nullptr);
 
     // Drawn dimmed while the equalizer is off.
     void setActive(bool active);
-    // The response changed: the curve is computed and drawn again at once, and during a drag at
-    // most every kRedrawMs.
+    // The gains changed: the curve follows at once, and during a drag at most every kRedrawMs,
+    // along with the band's own redraw; the last move of a drag is shown kRedrawMs after it.
+    // Only the stretch of the curve that moved is drawn again.
     void responseChanged();
+    // The area last marked for drawing again by a change of the gains (empty when none moved).
+    QRect lastChangedRect() const { return m_lastChanged; }
 
-    static constexpr int kRedrawMs = 40;
+    static constexpr int kRedrawMs = 30;
     // Horizontal pixel of a frequency and vertical pixel of a level, for the current size.
     double xOf(double freq) const;
     double yOf(double db) const;
@@ -42,17 +48,26 @@ protected:
 
 private:
     void paintGrid(QPainter &painter) const;
-    void computeCurve();
+    void paintDots(QPainter &painter, const QRect &area);
+    // Frequencies of the curve's points for the current width, then the band centres.
+    void layoutPoints();
+    // Moves the points that changed by more than a fraction of a pixel and marks their area.
+    void refresh();
 
-    Response m_response;
+    Gains m_gains;
+    double m_rate;
     bool m_active = true;
-    // The curve and the band dots as last computed; empty when due again.
+    EqualizerResponseGrid m_grid;
+    int m_curvePoints = 0;
+    // The curve and the band dots as on screen.
     QPolygonF m_curve;
     QPolygonF m_dots;
-    // Background, grid and labels, drawn once per size.
-    QPixmap m_grid;
-    QTimer m_throttle;
-    bool m_redrawDue = false;
+    QRect m_lastChanged;
+    // Background, grid and labels, drawn once per size; a dot, once per colour.
+    QPixmap m_background;
+    QPixmap m_dot;
+    QElapsedTimer m_sinceRefresh;
+    QTimer m_trailing;
 };
 
 }  // namespace varnelo

@@ -50,6 +50,8 @@ public:
     bool deleteVisible() const { return m_presets.deleteVisible(); }
     const EqualizerSliderValues &sliders() const { return m_presets.sliders(); }
     bool checked() const { return m_settings.EqEnabled; }
+    // The gains the engine was last handed.
+    const EqGainTable &gains() const { return m_settings.EqualizerGains; }
 
     // Combined response of the ten bands at freq (Hz) for the current gains, in dB, as the
     // engine's filters at sampleRate produce it once switched on.

@@ -39,8 +39,7 @@ frmEqualizer::frmEqualizer(SettingsStore &store, MessageBox &messages, Equalizer
     colours.setColor(QPalette::WindowText, QColor(227, 238, 227));
     setPalette(colours);
 
-    m_curve = new EqualizerCurve(
-        [this](double freq) { return m_model.responseDb(freq, kCurveRate); }, this);
+    m_curve = new EqualizerCurve([this] { return m_model.gains(); }, kCurveRate, this);
     m_curve->setObjectName(QStringLiteral("picResponse"));
     m_curve->setMinimumHeight(140);
 

@@ -10,6 +10,7 @@
 #include "mainwindow/equalizercurve.h"
 #include "mainwindow/frmequalizer.h"
 #include "platform/memorysettingsstore.h"
+#include "recitation/parametriceq.h"
 #include "scripteddialogs.h"
 
 using namespace varnelo;
@@ -106,4 +107,34 @@ TEST_F(EqualizerWindowTest, ChoosingSavingAndDeletingPresetsThroughTheWidgets) {
     window.close();
     EXPECT_EQ(m_store.get("EQ", "Val0", ""), "7");
     EXPECT_EQ(m_store.get("EQ", "Val8", ""), "7");
+}
+
+// A band's move marks the stretch of the curve it moves, not the whole of it; a move the curve
+// cannot show marks nothing.
+TEST(EqualizerCurveTest, ABandMoveRedrawsOnlyItsStretch) {
+    EqGainTable gains{};
+    EqualizerCurve curve([&] { return gains; }, 44100);
+    curve.resize(480, 140);
+    curve.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&curve));
+
+    gains[0] = 6;  // 80 Hz
+    curve.responseChanged();
+    const QRect low = curve.lastChangedRect();
+    EXPECT_FALSE(low.isEmpty());
+    EXPECT_LE(low.left(), curve.xOf(80));
+    EXPECT_GE(low.right(), curve.xOf(80));
+    EXPECT_LT(low.right(), curve.xOf(2000));
+
+    QTest::qWait(EqualizerCurve::kRedrawMs * 2);
+    gains[9] = -6;  // 16 kHz
+    curve.responseChanged();
+    const QRect high = curve.lastChangedRect();
+    EXPECT_GE(high.right(), curve.xOf(16000));
+    EXPECT_GT(high.left(), curve.xOf(1000));
+
+    QTest::qWait(EqualizerCurve::kRedrawMs * 2);
+    gains[9] = -6.001f;
+    curve.responseChanged();
+    EXPECT_TRUE(curve.lastChangedRect().isEmpty());
 }
