@@ -4,14 +4,12 @@
 #include <QLabel>
 
 #include "controls/cbutton.h"
+#include "mainwindow/skin.h"
 
 namespace varnelo {
 
 namespace {
 
-// The main panel's button colours, as 0x00BBGGRR.
-constexpr quint32 ButtonFace = 0x00735F6B;
-constexpr quint32 ButtonText = 0x00E3EEE3;
 constexpr int ButtonHeight = 14;
 constexpr int ButtonTop = 1;
 
@@ -36,14 +34,9 @@ CaptionButtons::CaptionButtons(QWidget *panel, int window, TextCommands &command
         &TextCommands::cmdTransMenu_Click, &TextCommands::cmdPlus_Click,
         &TextCommands::cmdMinus_Click, &TextCommands::cmdCopy_Click, &TextCommands::cmdInfo_Click};
     for (int i = 0; i < CaptionButtonCount; ++i) {
-        auto *button = new cButton(panel);
-        button->setObjectName(
-            QStringLiteral("%1_%2").arg(QLatin1String(Specs[i].name)).arg(window));
-        button->setButtonType(cButtonModel::kEdgedType);
-        button->setColorScheme(2);
-        button->setBackColor(ButtonFace);
-        button->setForeColor(ButtonText);
-        button->setCaption(QLatin1String(Specs[i].caption));
+        cButton *button = skin::makeButton(
+            panel, QStringLiteral("%1_%2").arg(QLatin1String(Specs[i].name)).arg(window),
+            QLatin1String(Specs[i].caption));
         // Like the skin buttons beside them, they leave the focus where it is.
         button->setFocusPolicy(Qt::NoFocus);
         QFont font = button->font();

@@ -11,16 +11,15 @@
 #include "controls/ucslider.h"
 #include "controls/ucsliderpainter.h"
 #include "mainwindow/equalizercurve.h"
+#include "mainwindow/skin.h"
 #include "recitation/parametriceq.h"
 
 namespace varnelo {
 
 namespace {
 
-const QColor PanelColour(57, 49, 57);
-const QString LightText = QStringLiteral("color: rgb(227, 238, 227);");
-constexpr quint32 ButtonFace = 0x00735F6B;
-constexpr quint32 ButtonText = 0x00E3EEE3;
+using skin::LightText;
+using skin::PanelColour;
 // The curve shows what the engine plays at its mixing rate.
 constexpr double kCurveRate = 44100;
 constexpr int kBandHeight = 150;
@@ -146,13 +145,7 @@ QLayout *frmEqualizer::buildControls() {
 }
 
 cButton *frmEqualizer::makeButton(const char *name, const QString &caption) {
-    auto *button = new cButton(this);
-    button->setObjectName(QLatin1String(name));
-    button->setButtonType(7);
-    button->setColorScheme(2);
-    button->setBackColor(ButtonFace);
-    button->setForeColor(ButtonText);
-    button->setCaption(caption);
+    cButton *button = skin::makeButton(this, QLatin1String(name), caption);
     button->setFixedSize(64, 22);
     return button;
 }

@@ -31,6 +31,7 @@
 #include "mainwindow/keypreview.h"
 #include "mainwindow/maincommands.h"
 #include "mainwindow/mainpanel.h"
+#include "mainwindow/skin.h"
 #include "platform/documentopener.h"
 #include "platform/folders.h"
 #include "platform/messagebox.h"
@@ -47,7 +48,7 @@ namespace {
 
 constexpr int Twips = PanelStack::TwipsPerPixel;
 static_assert(Twips == ArabicPage::TwipsPerPixel);
-const QColor PanelColour(57, 49, 57);
+using skin::PanelColour;
 const QString MainCaption = QStringLiteral("V a r n e l o  4.0  B e t a  3");
 constexpr int CaptionHeight = ArabicPage::CaptionHeight;
 constexpr int PageLeft = ArabicPage::PageLeft;

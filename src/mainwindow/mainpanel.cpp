@@ -14,16 +14,14 @@
 #include "controls/ucsliderpainter.h"
 #include "controls/usercontrol1.h"
 #include "data/suracatalogue.h"
+#include "mainwindow/skin.h"
 
 namespace varnelo {
 
 namespace {
 
-const QColor PanelColour(57, 49, 57);
-const QString LightText = QStringLiteral("color: rgb(227, 238, 227);");
-// The buttons' face and caption, as 0x00BBGGRR.
-constexpr quint32 ButtonFace = 0x00735F6B;
-constexpr quint32 ButtonText = 0x00E3EEE3;
+using skin::LightText;
+using skin::PanelColour;
 constexpr quint32 CheckedText = 0x0080FFFF;
 
 // Left column of the slider rows: the button naming each slider.
@@ -116,14 +114,7 @@ MainPanel::MainPanel(QWidget *panel, ucSliderTip *sliderTip) : QObject(panel), m
 }
 
 cButton *MainPanel::makeButton(const char *name, const QString &text) {
-    auto *button = new cButton(m_panel);
-    button->setObjectName(QLatin1String(name));
-    button->setButtonType(7);
-    button->setColorScheme(2);
-    button->setBackColor(ButtonFace);
-    button->setForeColor(ButtonText);
-    button->setCaption(text);
-    return button;
+    return skin::makeButton(m_panel, QLatin1String(name), text);
 }
 
 PictureButton *MainPanel::makeTransport(const char *name, TransportArt::Glyph glyph) {
