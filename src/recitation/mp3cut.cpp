@@ -312,6 +312,29 @@ bool WriteTag(QIODevice &out, const Id3v1Tag &tag) {
     return out.write(tag.toBytes()) == 128;
 }
 
+namespace {
+
+// Copies bytes from source's position to target, carrying the audio's CRC along; the error, or
+// empty.
+QString copyAudio(QFile &source, const QString &sourcePath, QSaveFile &target, qint64 bytes,
+                  quint16 &crc) {
+    constexpr qint64 kChunk = 1 << 20;
+    while (bytes > 0) {
+        const QByteArray chunk = source.read(std::min(bytes, kChunk));
+        if (chunk.isEmpty()) {
+            return QStringLiteral("%1: read failed").arg(sourcePath);
+        }
+        if (target.write(chunk) != chunk.size()) {
+            return describe(target);
+        }
+        crc = crc16(chunk.constData(), chunk.size(), crc);
+        bytes -= chunk.size();
+    }
+    return {};
+}
+
+}  // namespace
+
 Mp3CutResult CutMp3Range(const QString &sourcePath, const FrameLocator &frames, qint32 startMs,
                          qint32 endMs, const QString &targetPath, const Id3v1Tag &tag) {
     Mp3CutResult result;
@@ -371,20 +394,9 @@ Mp3CutResult CutMp3Range(const QString &sourcePath, const FrameLocator &frames, 
         return result;
     }
     quint16 musicCrc = crc16(leadIn.carrier.constData(), leadIn.carrier.size());
-    constexpr qint64 kChunk = 1 << 20;
-    qint64 remaining = last->end - lead.begin;
-    while (remaining > 0) {
-        const QByteArray chunk = source.read(std::min(remaining, kChunk));
-        if (chunk.isEmpty()) {
-            result.error = QStringLiteral("%1: read failed").arg(sourcePath);
-            return result;  // the save file is discarded unwritten
-        }
-        if (target.write(chunk) != chunk.size()) {
-            result.error = describe(target);
-            return result;
-        }
-        musicCrc = crc16(chunk.constData(), chunk.size(), musicCrc);
-        remaining -= chunk.size();
+    result.error = copyAudio(source, sourcePath, target, last->end - lead.begin, musicCrc);
+    if (!result.error.isEmpty()) {
+        return result;  // the save file is discarded unwritten
     }
     if (info) {
         info->musicCrc = musicCrc;
