@@ -52,6 +52,9 @@ public:
     // playing, possibly on the audio thread. Set it only while stopped; on return the old one is
     // not running and will not be called again.
     virtual void setProgressHandler(std::function<void()> handler) = 0;
+    // A hint from the controlling thread: progress is wanted as soon as this frame of the current
+    // start() has played, sooner than the next regular report would come. Any thread.
+    virtual void setDueFrame(qint64 frame) { (void)frame; }
 };
 
 }  // namespace varnelo

@@ -89,9 +89,7 @@ void FakeAudioOutput::advance(qint64 ms, qint64 stepMs) {
             advanceFrames(m_fraction / 1000);
             m_fraction %= 1000;
         }
-        if (m_progress) {
-            m_progress();
-        }
+        reportProgress();
     }
 }
 
@@ -118,9 +116,7 @@ void FakeAudioOutput::runPaced() {
             m_underrun += starved;
         }
         const bool more = play(step);
-        if (m_progress) {
-            m_progress();
-        }
+        reportProgress();
         if (!more) {
             break;
         }

@@ -29,6 +29,7 @@ public:
     void setProgressHandler(std::function<void()> handler) override {
         m_progress = std::move(handler);
     }
+    void setDueFrame(qint64 frame) override { m_dueFrame = frame; }
 
     // Frames pulled from the source ahead of what has played, as a device buffer holds them. The
     // paced mode holds at least the buffer set with setBufferMs.
@@ -37,6 +38,12 @@ public:
     void advance(qint64 ms, qint64 stepMs = 1);
     // Manual mode: lets `frames` stereo pairs play at once.
     void advanceFrames(qint64 frames);
+    // Manual mode: reports progress, as a device does when it has played something.
+    void reportProgress() {
+        if (m_progress) {
+            m_progress();
+        }
+    }
 
     // Every sample handed to the output since construction or clearRecorded(), interleaved
     // stereo: what played plus any read-ahead. In paced mode read it only while inactive.
@@ -49,6 +56,8 @@ public:
     int bufferMs() const { return m_bufferMs; }
     bool isPaused() const { return m_paused; }
     int startCount() const { return m_starts; }
+    // The last frame the controller asked progress for.
+    qint64 dueFrame() const { return m_dueFrame; }
 
 private:
     // Pulls until `total` frames have come from the source since start(), or it ends.
@@ -70,6 +79,7 @@ private:
     std::atomic<bool> m_stopping{false};
     std::atomic<qint64> m_played{0};
     std::atomic<qint64> m_underrun{0};
+    std::atomic<qint64> m_dueFrame{-1};
     qint64 m_pulled = 0;
     qint64 m_readAhead = 0;
     bool m_sourceEnded = false;

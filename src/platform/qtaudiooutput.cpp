@@ -56,10 +56,13 @@ private:
 class QtAudioOutput::Player : public QObject {
 public:
     explicit Player(QtAudioOutput &owner)
-        : m_owner(owner), m_feed(owner), m_pcm(this), m_tick(this) {
+        : m_owner(owner), m_feed(owner), m_pcm(this), m_tick(this), m_due(this) {
         m_tick.setTimerType(Qt::PreciseTimer);
         m_tick.setInterval(kTickMs);
         connect(&m_tick, &QTimer::timeout, this, &Player::onTick);
+        m_due.setTimerType(Qt::PreciseTimer);
+        m_due.setSingleShot(true);
+        connect(&m_due, &QTimer::timeout, this, &Player::onDue);
     }
 
     void start(quint64 session, const QAudioFormat &format, int bufferMs) {
@@ -85,6 +88,7 @@ public:
 
     void stop() {
         m_tick.stop();
+        m_due.stop();
         if (m_sink) {
             publishPlayed();
             retireSink();
@@ -120,6 +124,7 @@ public:
         // would take the held play-out at a section's end for a stall.
         if (paused) {
             m_tick.stop();
+            m_due.stop();
         } else {
             m_sinceSourceEnded.start();
             m_tick.start();
@@ -156,6 +161,7 @@ private:
     void finish(qint64 played) {
         m_owner.publish(m_session, played, true);
         m_tick.stop();
+        m_due.stop();
         retireSink();
         m_pcm.close();
         m_pcm.setSource(nullptr);
@@ -185,7 +191,25 @@ private:
                 return;
             }
         }
+        armDue(played);
         m_owner.reportProgress();
+    }
+
+    // A frame the engine waits for that falls before the next tick is reported when it plays,
+    // not up to a tick late.
+    void armDue(qint64 played) {
+        const qint64 ahead = m_owner.m_dueFrame.load(std::memory_order_acquire) - played;
+        if (ahead > 0 && ahead * 1000 < qint64(m_rate) * kTickMs) {
+            m_due.start(int((ahead * 1000 + m_rate - 1) / m_rate));
+        }
+    }
+
+    void onDue() {
+        if (m_sink) {
+            // The line may have moved by a few frames since the timer was armed.
+            armDue(publishPlayed());
+            m_owner.reportProgress();
+        }
     }
 
     struct Retired {
@@ -200,6 +224,7 @@ private:
     PcmSourceDevice m_pcm;
     PlayedClock m_clock;
     QTimer m_tick;
+    QTimer m_due;  // the engine's next due frame, when it falls between two ticks
     QElapsedTimer m_sinceSourceEnded;  // restarted whenever the played count moves
     qint64 m_lastPlayed = -1;
     quint64 m_session = 0;

@@ -5,6 +5,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <limits>
 #include <memory>
 #include <mutex>
 
@@ -33,6 +34,7 @@ public:
     qint64 framesPlayed() const override { return m_played.load(std::memory_order_acquire); }
     bool isActive() const override { return m_active.load(std::memory_order_acquire); }
     void setProgressHandler(std::function<void()> handler) override;
+    void setDueFrame(qint64 frame) override { m_dueFrame.store(frame, std::memory_order_release); }
 
 private:
     class Player;
@@ -56,6 +58,7 @@ private:
     quint64 m_session = 0;    // the current start(); every start and stop moves it on
     std::atomic<qint64> m_played{0};
     std::atomic<bool> m_active{false};
+    std::atomic<qint64> m_dueFrame{std::numeric_limits<qint64>::max()};
 
     std::mutex m_sourceMutex;  // held through every read of the source
     PcmSource *m_source = nullptr;

@@ -297,8 +297,10 @@ void clsFMod::updateDue() {
     for (const Watch &w : m_watches) {
         due = std::min(due, sampleReporting(w.ms));
     }
-    m_dueFrames.store(due == kNothingDue ? kNothingDue : std::max<qint64>(due - m_baseSample, 0),
-                      std::memory_order_release);
+    const qint64 dueFrames =
+        due == kNothingDue ? kNothingDue : std::max<qint64>(due - m_baseSample, 0);
+    m_dueFrames.store(dueFrames, std::memory_order_release);
+    m_output.setDueFrame(dueFrames);
 }
 
 void clsFMod::updateSectionEnd() {

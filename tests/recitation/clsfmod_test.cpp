@@ -239,6 +239,25 @@ TEST_F(ClsFModTest, ProgressReachesTheEngineOnlyWhenSomethingIsDue) {
     m_fmod.StopPlaying();
 }
 
+TEST_F(ClsFModTest, TheOutputIsToldTheFrameAWatchFiresOn) {
+    // The output may report progress at that very frame instead of at its next tick: one frame
+    // earlier is too early.
+    bool fired = false;
+    m_fmod.watchPosition(7000, [&](qint32) { fired = true; });
+    m_fmod.Play(5000, 9000);
+    const qint64 due = m_output.dueFrame();
+    ASSERT_GT(due, 0);
+    m_output.advanceFrames(due - 1);
+    m_output.reportProgress();
+    EXPECT_FALSE(fired);
+    m_output.advanceFrames(1);
+    m_output.reportProgress();
+    EXPECT_TRUE(fired);
+    // Then the section's end is next.
+    EXPECT_GT(m_output.dueFrame(), due);
+    m_fmod.StopPlaying();
+}
+
 TEST_F(ClsFModTest, ByteOffsetOfTheFramePlaying) {
     Mp3Stream reference;
     ASSERT_TRUE(reference.open(m_bursts));
