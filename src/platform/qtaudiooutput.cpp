@@ -199,7 +199,8 @@ private:
     // not up to a tick late.
     void armDue(qint64 played) {
         const qint64 ahead = m_owner.m_dueFrame.load(std::memory_order_acquire) - played;
-        if (ahead > 0 && ahead * 1000 < qint64(m_rate) * kTickMs) {
+        // Nothing due is the largest frame: compare before scaling.
+        if (ahead > 0 && ahead < qint64(m_rate) * kTickMs / 1000) {
             m_due.start(int((ahead * 1000 + m_rate - 1) / m_rate));
         }
     }
