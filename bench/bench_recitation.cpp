@@ -52,12 +52,6 @@ constexpr int kSura = 78;
 constexpr int kCpuSeconds = 15;
 constexpr int kIdleSeconds = 10;
 
-qint64 nowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 // Runs the event loop for ms.
 void runFor(int ms) {
     QEventLoop loop;

@@ -24,12 +24,6 @@ constexpr qint64 kBlockGapNs = 5000000;
 // Frames of the envelopes the content is first matched on, then refined frame by frame.
 constexpr qint64 kEnvelopeFrames = 32;
 
-qint64 nowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 // The sink's rate from `pactl list short sinks`; 0 when the sink is not there.
 int sinkRate(const QString &sink) {
     QProcess pactl;
@@ -299,12 +293,12 @@ std::optional<double> MonitorClock::calibrate(QString *error, double *spreadMs, 
         mono[size_t(i)] = qint16(int((seed >> 16) % 16001) - 8000);
     }
     MonitorClock clock;
-    const SimpleApi::SampleSpec spec{SimpleApi::kS16le, kRate, 2};
+    const SimpleApi::SampleSpec format{SimpleApi::kS16le, kRate, 2};
     const SimpleApi::BufferAttr attr{quint32(-1), quint32(kRate * 4 * 150 / 1000), quint32(-1),
                                      quint32(-1), quint32(-1)};
     int code = 0;
     void *stream = api.open(nullptr, "varnelo-bench", SimpleApi::kPlayback, "varnelo_null",
-                            "calibration", &spec, nullptr, &attr, &code);
+                            "calibration", &format, nullptr, &attr, &code);
     if (!stream) {
         *error = QStringLiteral("the calibration stream could not be opened (%1)").arg(code);
         return std::nullopt;

@@ -3,12 +3,20 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
 
 namespace varnelo::bench {
+
+// The steady clock in ns, the time base of every measurement here.
+inline qint64 nowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 // When the sound server played each frame of a stream, from a recording of the null sink's
 // monitor (parec, a process of its own). The null sink plays at exactly its nominal rate on the
