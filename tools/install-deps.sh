@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config clang-format
     qt6-base-dev qt6-multimedia-dev
-    libmpg123-dev libgif-dev
+    libmpg123-dev libgif-dev libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     lame libmp3lame-dev espeak-ng mpg123 fonts-hosny-amiri
     ffmpeg
