@@ -3,6 +3,7 @@
 #include "datacheck.h"
 #include "demobuilder.h"
 #include "pagesbuilder.h"
+#include "timingimport.h"
 #include "timingsbuilder.h"
 #include "translationbuilder.h"
 
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMap>
 
@@ -23,6 +25,8 @@ const char *const usage =
     "usage: varnelo-datakit COMMAND ...\n"
     "  translation TEXT OUT.dat [options]  translation archive from sura|verse|text lines\n"
     "  timings CSV POS.dat [--stored-ends] add sura,verse_index,start_ms,end_ms rows to pos.dat\n"
+    "  import-timings FILE POS.dat [--format sqlite|json] [--suras LIST] [--mp3 DIR]\n"
+    "                                      add another player's timing table to pos.dat\n"
     "  pages TEXT DATADIR [options]        page images, heights and words of the suras in TEXT\n"
     "  about DATADIR                       main1.dat, u.dat and d.dat\n"
     "  demo OUTDIR [--source DIR] [--suras LIST|all] [--pages LIST|all]\n"
@@ -151,6 +155,62 @@ int timingsCommand(const QStringList &args) {
     say(QStringLiteral("%1: timings of %2 suras")
             .arg(p.positionalArguments()[1])
             .arg(table.suras.size()));
+    return 0;
+}
+
+int importTimingsCommand(const QStringList &args) {
+    QCommandLineParser p;
+    p.setApplicationDescription(
+        QStringLiteral("Reads an SQLite table timings(sura, ayah, time) of verse starts in ms "
+                       "(ayah 0 the opening formula, 999 the sura's end) or a JSON list of "
+                       "verse_key, timestamp_from, timestamp_to in ms, and writes the suras' "
+                       "timings into POS.dat. A sura without an opening formula row opens with "
+                       "what the file holds before verse 1 (at least %1 ms).")
+            .arg(kShortestOpeningMs));
+    const QCommandLineOption format("format", "sqlite or json (default: from the file).", "f");
+    const QCommandLineOption suras("suras", "Suras to take (default: all in the file).", "list");
+    const QCommandLineOption mp3(
+        "mp3",
+        "Folder of the NNN.mp3 files the times belong to: each sura must end inside its file "
+        "(default: the mp3 folder beside POS.dat's folder, when there is one).",
+        "dir");
+    p.addOptions({format, suras, mp3});
+    if (!parse(p, args, 2, QStringLiteral("FILE POS.dat"))) {
+        return 2;
+    }
+    TimingImportOptions o;
+    const QString f = p.value(format);
+    if (p.isSet(format) && f != QLatin1String("sqlite") && f != QLatin1String("json")) {
+        return failWith(QStringLiteral("--format must be sqlite or json, not \"%1\"").arg(f));
+    }
+    o.format = !p.isSet(format)               ? TimingFormat::Guess
+               : f == QLatin1String("sqlite") ? TimingFormat::Sqlite
+                                              : TimingFormat::Json;
+    QString error;
+    o.suras = p.isSet(suras) ? parseSuraList(p.value(suras), &error) : QList<int>{};
+    if (!error.isEmpty()) {
+        return failWith(error);
+    }
+    const QString pos = p.positionalArguments()[1];
+    o.mp3Folder = p.isSet(mp3) ? p.value(mp3) : mp3FolderBeside(pos);
+    if (p.isSet(mp3) && !QFileInfo(o.mp3Folder).isDir()) {
+        return failWith(QStringLiteral("--mp3: %1 is not a folder").arg(o.mp3Folder));
+    }
+    const TimingImport imported = importTimings(p.positionalArguments()[0], o);
+    if (!imported.error.isEmpty()) {
+        return failWith(imported.error);
+    }
+    for (const QString &w : imported.warnings) {
+        failWith(QStringLiteral("warning: %1").arg(w));
+    }
+    if (const QString e = updatePosArchive(pos, imported.suras); !e.isEmpty()) {
+        return failWith(e);
+    }
+    say(QStringLiteral("%1: timings of %2 suras%3")
+            .arg(pos)
+            .arg(imported.suras.size())
+            .arg(o.mp3Folder.isEmpty() ? QStringLiteral(", no recitations checked")
+                                       : QStringLiteral(", checked against %1").arg(o.mp3Folder)));
     return 0;
 }
 
@@ -321,6 +381,7 @@ int main(int argc, char **argv) {
     const QMap<QString, int (*)(const QStringList &)> commands = {
         {"translation", translationCommand},
         {"timings", timingsCommand},
+        {"import-timings", importTimingsCommand},
         {"pages", pagesCommand},
         {"about", aboutCommand},
         {"demo", demoCommand},
