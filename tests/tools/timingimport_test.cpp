@@ -294,4 +294,6 @@ TEST(TimingImport, TimesAreCheckedAgainstTheRecitation) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains("past the end of")) << run.err.toStdString();
     EXPECT_FALSE(QFile::exists(dir.filePath("out/data/pos.dat")));
+    EXPECT_EQ(mp3FolderBeside(dir.filePath("out/data/pos.dat")), dir.filePath("out/mp3"));
+    EXPECT_EQ(mp3FolderBeside(dir.filePath("out/pos.dat")), QString());
 }

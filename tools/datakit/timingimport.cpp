@@ -515,8 +515,13 @@ TimingImport importTimings(const QString &path, const TimingImportOptions &optio
 }
 
 QString mp3FolderBeside(const QString &posPath) {
-    const QString folder = QFileInfo(posPath).absoluteDir().filePath(QStringLiteral("../mp3"));
-    return QFileInfo(folder).isDir() ? QDir::cleanPath(folder) : QString();
+    // Only a program folder's layout says where its recitations are.
+    const QDir data = QFileInfo(posPath).absoluteDir();
+    if (data.dirName().compare(QLatin1String("data"), Qt::CaseInsensitive) != 0) {
+        return {};
+    }
+    const QString folder = QDir::cleanPath(data.filePath(QStringLiteral("../mp3")));
+    return QFileInfo(folder).isDir() ? folder : QString();
 }
 
 }  // namespace varnelo

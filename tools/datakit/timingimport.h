@@ -42,8 +42,8 @@ inline constexpr qint32 kEndPastFileSlackMs = 100;
 // stay inside it; a missing file is a warning. Any error leaves the result empty.
 TimingImport importTimings(const QString &path, const TimingImportOptions &options);
 
-// The mp3 folder beside the data folder that holds posPath (OUT/data/pos.dat -> OUT/mp3), or empty
-// when there is no such folder.
+// The mp3 folder beside the data folder that holds posPath (OUT/data/pos.dat -> OUT/mp3); empty
+// when posPath is not in a folder named data or there is no such mp3 folder.
 QString mp3FolderBeside(const QString &posPath);
 
 }  // namespace varnelo

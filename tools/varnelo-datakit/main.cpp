@@ -172,7 +172,7 @@ int importTimingsCommand(const QStringList &args) {
     const QCommandLineOption mp3(
         "mp3",
         "Folder of the NNN.mp3 files the times belong to: each sura must end inside its file "
-        "(default: the mp3 folder beside POS.dat's folder, when there is one).",
+        "(default: OUT/mp3 for POS.dat in OUT/data, when there is one).",
         "dir");
     p.addOptions({format, suras, mp3});
     if (!parse(p, args, 2, QStringLiteral("FILE POS.dat"))) {
