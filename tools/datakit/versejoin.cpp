@@ -439,8 +439,9 @@ QString writeSuras(const QDir &out, const QList<JoinedSura> &suras,
                            .arg(double(sura.samples) / sura.rate, 0, 'f', 3);
         if (sura.shortTails > 0) {
             line += QStringLiteral(
-                        "; %1 of them end less than %2 ms before the next begins, so "
-                        "verse mode stops short of their end (check lists cut speech)")
+                        "; verse mode stops %1 of them up to %2 ms before their file "
+                        "ends, where the next one follows sooner (check names any whose "
+                        "speech that cuts)")
                         .arg(sura.shortTails)
                         .arg(kStoredEndLead);
         }
