@@ -9,7 +9,9 @@
 
 #include "data/archive.h"
 #include "pagerenderer.h"
+#include "platform/fakeaudiooutput.h"
 #include "recitation.h"
+#include "recitation/clsfmod.h"
 #include "toolrun.h"
 
 namespace varnelo::test {
@@ -63,6 +65,19 @@ inline bool speechToolsInstalled() {
 inline QByteArray fileBytes(const QString &path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Plays start..end as verse mode does, one Play with the position polled every ms until the
+// engine stops; false when it has not stopped after a minute. output records what was played.
+inline bool playAsVerseMode(clsFMod &engine, FakeAudioOutput &output, qint32 start, qint32 end) {
+    output.clearRecorded();
+    engine.Play(start, end);
+    for (int ms = 0; ms < 60000 && engine.isPlaying(); ++ms) {
+        output.advance(1);
+        qint32 pos = 0;
+        engine.GetPosition(pos);
+    }
+    return !engine.isPlaying();
 }
 
 }  // namespace varnelo::test

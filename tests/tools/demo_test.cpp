@@ -178,14 +178,7 @@ TEST_F(Demo, VerseModePlaysEveryVerseToItsLastSyllable) {
         ASSERT_EQ(spans.size(), verseCountOf(sura));
         for (int k = 0; k < spans.size(); ++k) {
             const std::string verse = verseName(sura, k).toStdString();
-            output.clearRecorded();
-            fmod.Play(spans[k].start, spans[k].end);
-            for (int ms = 0; ms < 60000 && fmod.isPlaying(); ++ms) {
-                output.advance(1);
-                qint32 pos = 0;
-                fmod.GetPosition(pos);
-            }
-            ASSERT_FALSE(fmod.isPlaying()) << verse;
+            ASSERT_TRUE(test::playAsVerseMode(fmod, output, spans[k].start, spans[k].end)) << verse;
             const std::vector<qint16> &played = output.recorded();
             const qint64 frames = output.recordedFrames();
             qint64 lastLoud = frames - 1;

@@ -6,6 +6,7 @@
 #include "timingimport.h"
 #include "timingsbuilder.h"
 #include "translationbuilder.h"
+#include "versejoin.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -32,6 +33,7 @@ const char *const usage =
     "  demo OUTDIR [--source DIR] [--suras LIST|all] [--pages LIST|all]\n"
     "                                      the whole demo program folder from quran-json\n"
     "  check DIR                           check every archive and MP3 of a program folder\n"
+    "  join DIR OUT [--suras LIST]         per-verse MP3s (002255.mp3) into OUT/mp3 and pos.dat\n"
     "Run varnelo-datakit COMMAND --help for the options of a command.\n";
 
 int failWith(const QString &message) {
@@ -363,6 +365,34 @@ int checkCommand(const QStringList &args) {
     return report.failures == 0 ? 0 : 1;
 }
 
+int joinCommand(const QStringList &args) {
+    QCommandLineParser p;
+    const QCommandLineOption suras("suras", "Suras to join (default: all the set has).", "list");
+    p.addOption(suras);
+    if (!parse(p, args, 2, QStringLiteral("DIR OUT"))) {
+        return 2;
+    }
+    VerseJoinOptions o{p.positionalArguments()[0], p.positionalArguments()[1], {}};
+    QString error;
+    if (p.isSet(suras)) {
+        o.suras = parseSuraList(p.value(suras), &error);
+    }
+    if (!error.isEmpty()) {
+        return failWith(error);
+    }
+    const VerseJoinResult joined = joinVerseSet(o, say);
+    for (const QString &w : joined.warnings) {
+        failWith(QStringLiteral("warning: %1").arg(w));
+    }
+    if (!joined.error.isEmpty()) {
+        return failWith(joined.error);
+    }
+    say(QStringLiteral("%1: timings of %2 suras")
+            .arg(QDir(o.outDir).filePath(QStringLiteral("data/pos.dat")))
+            .arg(joined.suras.size()));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -386,6 +416,7 @@ int main(int argc, char **argv) {
         {"about", aboutCommand},
         {"demo", demoCommand},
         {"check", checkCommand},
+        {"join", joinCommand},
     };
     if (const auto run = commands.value(command)) {
         return run(args);
