@@ -349,6 +349,12 @@ TEST(AlignCommand, BadInputIsNamedAndWritesNothing) {
     ASSERT_FALSE(r.mp3.isEmpty());
     const QByteArray whole = test::fileBytes(r.mp3);
     const QString cut = test::writeFile(r.dir.filePath("cut.mp3"), whole.left(whole.size() / 2));
+    // Without an info frame only the cut-off last frame tells.
+    Script again = r.script;
+    const QByteArray untagged =
+        test::fileBytes(r.maker.make("untagged", recite(again), {"-t", "-b", "64"}));
+    const QString cutUntagged =
+        test::writeFile(r.dir.filePath("cut-untagged.mp3"), untagged.left(untagged.size() / 2 + 7));
     QByteArray sura36;
     for (int v = 1; v <= 83; ++v) {
         sura36 += "36|" + QByteArray::number(v) + "|a b\n";
@@ -363,6 +369,9 @@ TEST(AlignCommand, BadInputIsNamedAndWritesNothing) {
         {{"align", cut, "--sura", "112", r.posPath(), "--text", r.textPath},
          1,
          "cut.mp3: the file is cut short ("},
+        {{"align", cutUntagged, "--sura", "112", r.posPath(), "--text", r.textPath},
+         1,
+         "cut-untagged.mp3: the file is cut short (its last audio frame at byte "},
         {{"align", r.mp3, "--sura", "115", r.posPath(), "--text", r.textPath},
          2,
          "--sura must be 1 to 114"},

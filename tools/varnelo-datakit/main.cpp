@@ -14,7 +14,6 @@
 #include <QGuiApplication>
 #include <QMap>
 
-#include <algorithm>
 #include <cstdio>
 
 using namespace varnelo;
@@ -331,8 +330,10 @@ int alignCommand(const QStringList &args) {
     if (const QString e = writeAlignment(paths[1], number, aligned); !e.isEmpty()) {
         return failWith(e);
     }
-    const auto low = std::count_if(aligned.boundaries.cbegin(), aligned.boundaries.cend(),
-                                   [](const auto &b) { return b.confidence < kLowConfidence; });
+    int low = 0;
+    for (const AlignedBoundary &b : aligned.boundaries) {
+        low += b.confidence < kLowConfidence ? 1 : 0;
+    }
     say(QStringLiteral("%1: sura %2, %3 verse starts placed, %4 of low confidence (listed by "
                        "check)")
             .arg(paths[1])
