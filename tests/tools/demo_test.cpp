@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "alignbuilder.h"
 #include "archivebuilder.h"
 #include "data/suracatalogue.h"
 #include "datacheck.h"
@@ -206,6 +207,27 @@ TEST_F(Demo, VerseModePlaysEveryVerseToItsLastSyllable) {
                 peak = std::max(peak, std::abs(int(rest[i])));
             }
             EXPECT_LE(peak, kLoud) << verse;
+        }
+    }
+}
+
+// align finds the verse starts of the demo's spoken suras from their pauses alone, near the
+// spoken starts the demo measured.
+TEST_F(Demo, AlignFindsTheSpokenVerseStarts) {
+    if (s_options.recitedSuras.isEmpty()) {
+        VARNELO_SKIP_UNLESS_CI("espeak-ng, lame or mpg123 is not installed");
+    }
+    const QString text = QDir(s_source->path()).filePath("quran.json");
+    for (int sura : s_options.recitedSuras) {
+        const SuraAlignment aligned = alignRecitation(
+            outPath("mp3/" + SuraFileNumber(sura) + ".mp3"), sura, suraTextsOf(text, sura).texts);
+        ASSERT_EQ(aligned.error, QString());
+        const QList<VerseSpan> truth = storedSpans(sura);
+        ASSERT_EQ(aligned.stored.size(), truth.size());
+        for (int k = 1; k < truth.size(); ++k) {
+            EXPECT_NEAR(aligned.stored[k].start, truth[k].start, 60)
+                << verseName(sura, k).toStdString();
+            EXPECT_GE(aligned.boundaries[k - 1].confidence, kLowConfidence);
         }
     }
 }

@@ -1,5 +1,6 @@
 #include "datacheck.h"
 
+#include "alignbuilder.h"
 #include "archivebuilder.h"
 #include "data/suracatalogue.h"
 #include "gifwriter.h"
@@ -9,6 +10,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSet>
 #include <QtEndian>
 
 #include <algorithm>
@@ -123,6 +126,45 @@ void checkVerseEnds(Checker &c, const QString &name, int sura, const QList<Verse
                .arg(late.size() > shown ? QStringLiteral(", ...") : QString()));
 }
 
+// The verse starts align placed with little confidence, as long as pos.dat still has them: where
+// the user should listen. They are worth a look, not a failure.
+void reportAlignedStarts(Checker &c, const QString &posPath,
+                         const QMap<int, QList<VerseSpan>> &timings) {
+    const QString path = confidencePathOf(posPath);
+    if (!QFile::exists(path)) {
+        return;
+    }
+    const ConfidenceFile file = readConfidenceFile(path);
+    if (!file.error.isEmpty()) {
+        c.fail(file.error);
+        return;
+    }
+    QStringList listen;
+    QSet<int> suras;
+    int current = 0;
+    for (const AlignedBoundary &b : file.boundaries) {
+        const QList<VerseSpan> spans = timings.value(b.sura);
+        if (b.index >= spans.size() || spans[b.index].start != b.startMs) {
+            continue;  // timed otherwise since
+        }
+        ++current;
+        suras.insert(b.sura);
+        if (b.confidence < kLowConfidence) {
+            listen.append(QStringLiteral("listen %1 starts at %2 (%3 ms): confidence %4")
+                              .arg(verseName(b.sura, b.index), clockTime(b.startMs))
+                              .arg(b.startMs)
+                              .arg(b.confidence, 0, 'f', 2));
+        }
+    }
+    c.ok(QStringLiteral("%1: %2 aligned verse starts in %3 suras, %4 below confidence %5")
+             .arg(QFileInfo(path).fileName())
+             .arg(current)
+             .arg(suras.size())
+             .arg(listen.size())
+             .arg(kLowConfidence, 0, 'f', 1));
+    c.report.lines.append(listen);
+}
+
 bool wordRecordsParse(const QByteArray &bytes) {
     qsizetype at = 0;
     while (at < bytes.size()) {
@@ -162,6 +204,7 @@ CheckReport checkProgramFolder(const QString &dirPath, const SpeechTools &tools)
         c.ok(QStringLiteral("pos.dat: %1 suras with VerseCounts x 8 bytes, increasing times")
                  .arg(good));
     }
+    reportAlignedStarts(c, data.filePath(QStringLiteral("pos.dat")), timings);
 
     // Page images by archive, then heights and words.
     QStringList imageArchives = {QStringLiteral("a.dat")};

@@ -1,5 +1,6 @@
 // varnelo-datakit: builds Varnelo's data archives, page images and a demo program folder.
 #include "aboutbuilder.h"
+#include "alignbuilder.h"
 #include "datacheck.h"
 #include "demobuilder.h"
 #include "pagesbuilder.h"
@@ -32,6 +33,8 @@ const char *const usage =
     "  about DATADIR                       main1.dat, u.dat and d.dat\n"
     "  demo OUTDIR [--source DIR] [--suras LIST|all] [--pages LIST|all]\n"
     "                                      the whole demo program folder from quran-json\n"
+    "  align MP3 --sura N POS.dat [--text FILE]\n"
+    "                                      verse timings of a recitation from its pauses\n"
     "  check DIR                           check every archive and MP3 of a program folder\n"
     "  join DIR OUT [--suras LIST]         per-verse MP3s (002255.mp3) into OUT/mp3 and pos.dat\n"
     "Run varnelo-datakit COMMAND --help for the options of a command.\n";
@@ -352,6 +355,56 @@ int demoCommand(const QStringList &args) {
     return 0;
 }
 
+int alignCommand(const QStringList &args) {
+    QCommandLineParser p;
+    const QCommandLineOption sura("sura", "The sura the MP3 recites (1-114).", "n");
+    const QCommandLineOption text(
+        "text",
+        "The Arabic text whose verse lengths guide the choice: quran.json of the quran-json "
+        "package or a sura|verse|text file (default build/npm/node_modules/quran-json/dist/"
+        "quran.json, where make demo puts it).",
+        "file");
+    p.addOptions({sura, text});
+    if (!parse(p, args, 2, QStringLiteral("MP3 POS.dat"))) {
+        return 2;
+    }
+    bool ok = false;
+    const int number = p.value(sura).toInt(&ok);
+    if (!ok || number < 1 || number > 114) {
+        failWith(QStringLiteral("--sura must be 1 to 114"));
+        return 2;
+    }
+    const SuraTexts texts = suraTextsOf(
+        p.isSet(text) ? p.value(text)
+                      : QStringLiteral("build/npm/node_modules/quran-json/dist/quran.json"),
+        number);
+    if (!texts.error.isEmpty()) {
+        return failWith(texts.error);
+    }
+    const QStringList paths = p.positionalArguments();
+    const SuraAlignment aligned = alignRecitation(paths[0], number, texts.texts);
+    if (!aligned.error.isEmpty()) {
+        return failWith(aligned.error);
+    }
+    for (const QString &w : aligned.warnings) {
+        failWith(QStringLiteral("warning: %1").arg(w));
+    }
+    if (const QString e = writeAlignment(paths[1], number, aligned); !e.isEmpty()) {
+        return failWith(e);
+    }
+    int low = 0;
+    for (const AlignedBoundary &b : aligned.boundaries) {
+        low += b.confidence < kLowConfidence ? 1 : 0;
+    }
+    say(QStringLiteral("%1: sura %2, %3 verse starts placed, %4 of low confidence (listed by "
+                       "check)")
+            .arg(paths[1])
+            .arg(number)
+            .arg(aligned.boundaries.size())
+            .arg(low));
+    return 0;
+}
+
 int checkCommand(const QStringList &args) {
     QCommandLineParser p;
     if (!parse(p, args, 1, QStringLiteral("DIR"))) {
@@ -415,6 +468,7 @@ int main(int argc, char **argv) {
         {"pages", pagesCommand},
         {"about", aboutCommand},
         {"demo", demoCommand},
+        {"align", alignCommand},
         {"check", checkCommand},
         {"join", joinCommand},
     };
