@@ -29,14 +29,14 @@ const char *const usage =
     "  timings CSV POS.dat [--stored-ends] add sura,verse_index,start_ms,end_ms rows to pos.dat\n"
     "  import-timings FILE POS.dat [--format sqlite|json] [--suras LIST] [--mp3 DIR]\n"
     "                                      add another player's timing table to pos.dat\n"
+    "  join DIR OUT [--suras LIST]         per-verse MP3s (002255.mp3) into OUT/mp3 and pos.dat\n"
+    "  align MP3 --sura N POS.dat [--text FILE]\n"
+    "                                      verse timings of a recitation from its pauses\n"
     "  pages TEXT DATADIR [options]        page images, heights and words of the suras in TEXT\n"
     "  about DATADIR                       main1.dat, u.dat and d.dat\n"
     "  demo OUTDIR [--source DIR] [--suras LIST|all] [--pages LIST|all]\n"
     "                                      the whole demo program folder from quran-json\n"
-    "  align MP3 --sura N POS.dat [--text FILE]\n"
-    "                                      verse timings of a recitation from its pauses\n"
     "  check DIR                           check every archive and MP3 of a program folder\n"
-    "  join DIR OUT [--suras LIST]         per-verse MP3s (002255.mp3) into OUT/mp3 and pos.dat\n"
     "Run varnelo-datakit COMMAND --help for the options of a command.\n";
 
 int failWith(const QString &message) {
