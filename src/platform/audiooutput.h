@@ -48,9 +48,9 @@ public:
     // True from start() until stop(), or until the source ended and all of it was played. Any
     // thread.
     virtual bool isActive() const = 0;
-    // Called whenever framesPlayed() or isActive() may have changed, at least every few ms while
-    // playing, possibly on the audio thread. Set it only while stopped; on return the old one is
-    // not running and will not be called again.
+    // Called whenever framesPlayed() or isActive() may have changed, at least every few tens of ms
+    // while playing, possibly on the audio thread. Set it only while stopped; on return the old one
+    // is not running and will not be called again.
     virtual void setProgressHandler(std::function<void()> handler) = 0;
     // A hint from the controlling thread: progress is wanted as soon as this frame of the current
     // start() has played, sooner than the next regular report would come. Any thread.

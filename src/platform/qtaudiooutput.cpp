@@ -18,9 +18,10 @@ namespace varnelo {
 
 namespace {
 
-// How often the played count is published: often enough for a verse step to land within a few
-// ms of its end, seldom enough that reciting costs little (every wake asks the sound server).
-constexpr int kTickMs = 10;
+// How often the played count is published. A frame the engine waits for is reported when it
+// plays by a timer of its own, so this only keeps the count fresh for readers that poll it: each
+// wake asks the sound server, and at 10 ms these wakes were most of what reciting cost.
+constexpr int kTickMs = 40;
 // After the source ends the device plays out its buffer; it is given up on only when its played
 // count stands still this long.
 constexpr int kStallMs = 500;

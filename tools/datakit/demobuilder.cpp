@@ -150,7 +150,8 @@ QString buildDemo(const DemoOptions &options,
                   {QStringLiteral("License"), QStringLiteral("CC-BY-4.0")}};
         TranslationResult built = buildTranslation(verses, o);
         if (!built.error.isEmpty() && !o.IsUnicode) {
-            o.IsUnicode = true;  // text outside code page 1252: keep it whole rather than lose letters
+            o.IsUnicode =
+                true;  // text outside code page 1252: keep it whole rather than lose letters
             built = buildTranslation(verses, o);
         }
         if (!built.error.isEmpty()) {
