@@ -22,7 +22,10 @@ ucSlider::ucSlider(QWidget *parent, ucSliderTip *tip) : QWidget(parent), m_share
             showTip();
     });
     connect(&m_model, &ucSliderModel::redrawNeeded, this, [this] {
-        update();
+        if (m_pacer)
+            m_pacer->request(this, [this] { update(); });
+        else
+            update();
         if (m_model.isDragging() && m_model.ShowValueTip())
             showTip();
     });
@@ -30,6 +33,8 @@ ucSlider::ucSlider(QWidget *parent, ucSliderTip *tip) : QWidget(parent), m_share
 }
 
 ucSlider::~ucSlider() {
+    if (m_pacer)
+        m_pacer->cancel(this);
     if (m_model.isDragging())
         closeTip();
 }

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "controls/framepacer.h"
 #include "controls/ucslidermodel.h"
 #include "controls/ucsliderpainter.h"
 
@@ -35,6 +36,9 @@ public:
     QImage RailImage() const { return m_skin.RailImage; }
     void setRailImage(const QImage &image);
 
+    // Redraws go through pacer, with the rest of the owner's window, instead of at once.
+    void setPacer(FramePacer *pacer) { m_pacer = pacer; }
+
     // The tip this slider shows while dragging; null before the first drag if it has none.
     ucSliderTip *tip() const;
 
@@ -56,6 +60,7 @@ private:
     ucSliderModel m_model;
     ucSliderSkin m_skin;
     QPointer<ucSliderTip> m_sharedTip;
+    QPointer<FramePacer> m_pacer;
     std::unique_ptr<ucSliderTip> m_ownTip;
 };
 

@@ -28,12 +28,6 @@ EqualizerCurve::EqualizerCurve(Gains gains, double sampleRate, QWidget *parent)
     : QWidget(parent), m_gains(std::move(gains)), m_rate(sampleRate) {
     // It covers itself: nothing behind it needs painting first.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_trailing.setSingleShot(true);
-    m_trailing.setInterval(kRedrawMs);
-    connect(&m_trailing, &QTimer::timeout, this, [this] {
-        refresh();
-        m_sinceRefresh.start();
-    });
 }
 
 void EqualizerCurve::setActive(bool active) {
@@ -45,15 +39,7 @@ void EqualizerCurve::setActive(bool active) {
 }
 
 void EqualizerCurve::responseChanged() {
-    // Drawn in the same frame as the moved band rather than on a timer of its own: one flush to
-    // the screen instead of two.
-    if (m_sinceRefresh.isValid() && m_sinceRefresh.elapsed() < kRedrawMs) {
-        m_trailing.start();
-        return;
-    }
-    m_trailing.stop();
     refresh();
-    m_sinceRefresh.start();
 }
 
 void EqualizerCurve::resizeEvent(QResizeEvent *) {
@@ -88,38 +74,59 @@ void EqualizerCurve::refresh() {
         return;
     // Less than this is not seen; it stays as drawn until a larger change comes by.
     constexpr double kUnseenPixels = 0.3;
-    // The thick stroke and its antialiased edge, and a dot's radius with its edge.
-    constexpr int kStrokePad = 3;
-    constexpr int kDotPad = 5;
+    std::vector<double> newY(static_cast<size_t>(m_curvePoints));
     int first = m_curvePoints;
     int last = -1;
     for (int i = 0; i < m_curvePoints; ++i) {
         const double y = yOf(m_grid.totalDb(i));
-        if (std::abs(y - m_curve[i].y()) > kUnseenPixels) {
-            m_curve[i].setY(y);
+        const bool seen = std::abs(y - m_curve[i].y()) > kUnseenPixels;
+        newY[size_t(i)] = seen ? y : m_curve[i].y();
+        if (seen) {
             first = std::min(first, i);
             last = i;
         }
     }
     QRect area;
     if (last >= 0) {
-        // The segments to both neighbours move with a point.
-        const double left = m_curve[std::max(0, first - 1)].x();
-        const double right = m_curve[std::min(m_curvePoints - 1, last + 1)].x();
-        area = QRect(QPoint(int(std::floor(left)) - kStrokePad, 0),
-                     QPoint(int(std::ceil(right)) + kStrokePad, height() - 1));
+        area = curveArea(first, last, newY);
+        for (int i = first; i <= last; ++i)
+            m_curve[i].setY(newY[size_t(i)]);
     }
+    // A dot's radius with its antialiased edge.
+    constexpr int kDotPad = 5;
     for (qsizetype k = 0; k < m_dots.size(); ++k) {
         const double y = yOf(m_grid.totalDb(m_curvePoints + int(k)));
         if (std::abs(y - m_dots[k].y()) > kUnseenPixels) {
-            const QPoint at = m_dots[k].toPoint();
-            area |= QRect(at.x() - kDotPad, 0, 2 * kDotPad + 1, height());
+            const QPoint from = m_dots[k].toPoint();
+            const int top = int(std::floor(std::min(y, m_dots[k].y())));
+            const int bottom = int(std::ceil(std::max(y, m_dots[k].y())));
+            area |= QRect(QPoint(from.x() - kDotPad, top - kDotPad),
+                          QPoint(from.x() + kDotPad, bottom + kDotPad));
             m_dots[k].setY(y);
         }
     }
     m_lastChanged = area & rect();
     if (!m_lastChanged.isEmpty())
         update(m_lastChanged);
+}
+
+QRect EqualizerCurve::curveArea(int first, int last, const std::vector<double> &newY) const {
+    // The segments to both neighbours move with a point; only the rows the old and the new
+    // stroke cross are drawn again, not the curve's whole height.
+    const int from = std::max(0, first - 1);
+    const int to = std::min(m_curvePoints - 1, last + 1);
+    double top = m_curve[from].y();
+    double bottom = top;
+    for (int i = from; i <= to; ++i) {
+        top = std::min({top, m_curve[i].y(), newY[size_t(i)]});
+        bottom = std::max({bottom, m_curve[i].y(), newY[size_t(i)]});
+    }
+    // The stroke is drawn twice, a pixel apart, with an antialiased edge.
+    constexpr int kStrokePad = 3;
+    return QRect(
+        QPoint(int(std::floor(m_curve[from].x())) - kStrokePad, int(std::floor(top)) - kStrokePad),
+        QPoint(int(std::ceil(m_curve[to].x())) + kStrokePad,
+               int(std::ceil(bottom)) + 1 + kStrokePad));
 }
 
 double EqualizerCurve::xOf(double freq) const {

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QPixmap>
 #include <QPolygonF>
-#include <QTimer>
 #include <QWidget>
 
 #include <functional>
+#include <vector>
 
 #include "recitation/equalizerresponsegrid.h"
 
@@ -28,14 +27,12 @@ public:
 
     // Drawn dimmed while the equalizer is off.
     void setActive(bool active);
-    // The gains changed: the curve follows at once, and during a drag at most every kRedrawMs,
-    // along with the band's own redraw; the last move of a drag is shown kRedrawMs after it.
-    // Only the stretch of the curve that moved is drawn again.
+    // The gains changed: the curve follows at once (the owner paces a drag's steps). Only the
+    // stretch of the curve that moved is drawn again.
     void responseChanged();
     // The area last marked for drawing again by a change of the gains (empty when none moved).
     QRect lastChangedRect() const { return m_lastChanged; }
 
-    static constexpr int kRedrawMs = 30;
     // Horizontal pixel of a frequency and vertical pixel of a level, for the current size.
     double xOf(double freq) const;
     double yOf(double db) const;
@@ -53,6 +50,9 @@ private:
     void layoutPoints();
     // Moves the points that changed by more than a fraction of a pixel and marks their area.
     void refresh();
+    // The area of points first..last as drawn and as they will be, with their neighbours'
+    // segments and the stroke's width.
+    QRect curveArea(int first, int last, const std::vector<double> &newY) const;
 
     Gains m_gains;
     double m_rate;
@@ -66,8 +66,6 @@ private:
     // Background, grid and labels, drawn once per size; a dot, once per colour.
     QPixmap m_background;
     QPixmap m_dot;
-    QElapsedTimer m_sinceRefresh;
-    QTimer m_trailing;
 };
 
 }  // namespace varnelo

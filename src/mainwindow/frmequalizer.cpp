@@ -23,12 +23,15 @@ using skin::PanelColour;
 // The curve shows what the engine plays at its mixing rate.
 constexpr double kCurveRate = 44100;
 constexpr int kBandHeight = 150;
+// A dragged band and the curve it moves are drawn together at most this often: each frame costs
+// the same to send to the screen whatever it holds.
+constexpr int kFrameMs = 33;
 
 }  // namespace
 
 frmEqualizer::frmEqualizer(SettingsStore &store, MessageBox &messages, EqualizerSettings &settings,
                            EqualizerHost &host, QWidget *parent)
-    : QDialog(parent), m_model(store, messages, settings, host) {
+    : QDialog(parent), m_model(store, messages, settings, host), m_frames(kFrameMs) {
     setObjectName(QStringLiteral("frmEqualizer"));
     setWindowTitle(tr("Equalizer"));
     setModal(true);
@@ -74,6 +77,7 @@ QWidget *frmEqualizer::buildBands() {
     for (int k = 0; k < kEqualizerBands; ++k) {
         ucSlider *slider = new ucSlider(bands);
         slider->setObjectName(QStringLiteral("ucSlider1_%1").arg(k));
+        slider->setPacer(&m_frames);
         slider->setBackColor(PanelColour);
         slider->model().setOrientation(ucSliderModel::kVertical);
         slider->setSliderImage(ucSliderPainter::skinThumb(false));
@@ -85,8 +89,9 @@ QWidget *frmEqualizer::buildBands() {
         connect(&slider->model(), &ucSliderModel::Change, this, [this, k] {
             if (m_showing)
                 return;
+            // The sound follows at once; the band and the curve are drawn at the next frame.
             m_model.bandChanged(k, m_bands[size_t(k)]->model().Value());
-            m_curve->responseChanged();
+            m_frames.request(m_curve, [this] { m_curve->responseChanged(); });
         });
         m_bands[size_t(k)] = slider;
         auto *label = new QLabel(bandLabel(k), bands);

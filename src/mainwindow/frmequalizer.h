@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "controls/framepacer.h"
 #include "mainwindow/equalizerwindowmodel.h"
 
 class QCheckBox;
@@ -49,6 +50,7 @@ private:
     void showSliders();
 
     EqualizerWindowModel m_model;
+    FramePacer m_frames;
     std::array<ucSlider *, kEqualizerBands> m_bands{};
     EqualizerCurve *m_curve = nullptr;
     QCheckBox *m_chkDSP = nullptr;

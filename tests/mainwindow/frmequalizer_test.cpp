@@ -126,14 +126,12 @@ TEST(EqualizerCurveTest, ABandMoveRedrawsOnlyItsStretch) {
     EXPECT_GE(low.right(), curve.xOf(80));
     EXPECT_LT(low.right(), curve.xOf(2000));
 
-    QTest::qWait(EqualizerCurve::kRedrawMs * 2);
     gains[9] = -6;  // 16 kHz
     curve.responseChanged();
     const QRect high = curve.lastChangedRect();
     EXPECT_GE(high.right(), curve.xOf(16000));
     EXPECT_GT(high.left(), curve.xOf(1000));
 
-    QTest::qWait(EqualizerCurve::kRedrawMs * 2);
     gains[9] = -6.001f;
     curve.responseChanged();
     EXPECT_TRUE(curve.lastChangedRect().isEmpty());
