@@ -150,21 +150,28 @@ void ParametricEq::process(double *interleaved, qint64 frames) {
                 continue;
             }
             const BiquadCoefficients c = band.c;
-            for (int ch = 0; ch < 2; ++ch) {
-                double z1 = band.z1[size_t(ch)];
-                double z2 = band.z2[size_t(ch)];
-                for (qint64 n = 0; n < count; ++n) {
-                    const double x = block[2 * n + ch];
-                    const double y = c.b0 * x + z1;
-                    z1 = c.b1 * x - c.a1 * y + z2;
-                    z2 = c.b2 * x - c.a2 * y;
-                    block[2 * n + ch] = y;
-                }
-                // Once per block is enough: no band decays from kSilentState to the subnormal
-                // range within one block.
-                band.z1[size_t(ch)] = flushedState(z1);
-                band.z2[size_t(ch)] = flushedState(z2);
+            // Both channels in one pass: each sample waits on the one before it, and two
+            // independent chains keep the processor busy while it waits.
+            double l1 = band.z1[0];
+            double l2 = band.z2[0];
+            double r1 = band.z1[1];
+            double r2 = band.z2[1];
+            for (qint64 n = 0; n < count; ++n) {
+                const double xl = block[2 * n];
+                const double xr = block[2 * n + 1];
+                const double yl = c.b0 * xl + l1;
+                const double yr = c.b0 * xr + r1;
+                l1 = c.b1 * xl - c.a1 * yl + l2;
+                r1 = c.b1 * xr - c.a1 * yr + r2;
+                l2 = c.b2 * xl - c.a2 * yl;
+                r2 = c.b2 * xr - c.a2 * yr;
+                block[2 * n] = yl;
+                block[2 * n + 1] = yr;
             }
+            // Once per block is enough: no band decays from kSilentState to the subnormal range
+            // within one block.
+            band.z1 = {flushedState(l1), flushedState(r1)};
+            band.z2 = {flushedState(l2), flushedState(r2)};
         }
     }
 }
