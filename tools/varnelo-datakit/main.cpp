@@ -9,6 +9,8 @@
 #include "translationbuilder.h"
 #include "versejoin.h"
 
+#include "data/suracatalogue.h"
+
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
@@ -43,6 +45,15 @@ int failWith(const QString &message) {
     std::fprintf(stderr, "varnelo-datakit: %s\n", qPrintable(message));
     return 1;
 }
+
+void warn(const QStringList &warnings) {
+    for (const QString &w : warnings) {
+        failWith(QStringLiteral("warning: %1").arg(w));
+    }
+}
+
+// Where make demo puts the quran-json package's texts.
+const char *const demoSourceDir = "build/npm/node_modules/quran-json/dist";
 
 void say(const QString &line) {
     std::printf("[datakit] %s\n", qPrintable(line));
@@ -148,9 +159,7 @@ int timingsCommand(const QStringList &args) {
     if (!p.isSet(storedEnds)) {
         for (auto it = table.suras.begin(); it != table.suras.end(); ++it) {
             const StoredSpans stored = storedSpansOf(it.key(), *it);
-            for (const QString &w : stored.warnings) {
-                failWith(QStringLiteral("warning: %1").arg(w));
-            }
+            warn(stored.warnings);
             *it = stored.spans;
         }
     }
@@ -205,9 +214,7 @@ int importTimingsCommand(const QStringList &args) {
     if (!imported.error.isEmpty()) {
         return failWith(imported.error);
     }
-    for (const QString &w : imported.warnings) {
-        failWith(QStringLiteral("warning: %1").arg(w));
-    }
+    warn(imported.warnings);
     if (const QString e = updatePosArchive(pos, imported.suras); !e.isEmpty()) {
         return failWith(e);
     }
@@ -295,9 +302,7 @@ int pagesCommand(const QStringList &args) {
     const QList<SuraPages> pages =
         buildSuraPages(suras, style, p.value(QStringLiteral("threads")).toInt());
     for (const SuraPages &page : pages) {
-        for (const QString &w : page.warnings) {
-            failWith(QStringLiteral("warning: %1").arg(w));
-        }
+        warn(page.warnings);
     }
     if (const QString e = writeSuraPages(p.positionalArguments()[1], pages); !e.isEmpty()) {
         return failWith(e);
@@ -339,8 +344,7 @@ int demoCommand(const QStringList &args) {
         return 2;
     }
     o.outDir = p.positionalArguments()[0];
-    o.sourceDir = p.isSet(source) ? p.value(source)
-                                  : QStringLiteral("build/npm/node_modules/quran-json/dist");
+    o.sourceDir = p.isSet(source) ? p.value(source) : QString::fromLatin1(demoSourceDir);
     o.threads = p.value(QStringLiteral("threads")).toInt();
     QString error;
     o.recitedSuras = p.isSet(suras) ? parseSuraList(p.value(suras), &error) : defaultRecitedSuras();
@@ -370,14 +374,12 @@ int alignCommand(const QStringList &args) {
     }
     bool ok = false;
     const int number = p.value(sura).toInt(&ok);
-    if (!ok || number < 1 || number > 114) {
+    if (!ok || number < 1 || number > SuraCount) {
         failWith(QStringLiteral("--sura must be 1 to 114"));
         return 2;
     }
     const SuraTexts texts = suraTextsOf(
-        p.isSet(text) ? p.value(text)
-                      : QStringLiteral("build/npm/node_modules/quran-json/dist/quran.json"),
-        number);
+        p.isSet(text) ? p.value(text) : QString::fromLatin1(demoSourceDir) + "/quran.json", number);
     if (!texts.error.isEmpty()) {
         return failWith(texts.error);
     }
@@ -386,9 +388,7 @@ int alignCommand(const QStringList &args) {
     if (!aligned.error.isEmpty()) {
         return failWith(aligned.error);
     }
-    for (const QString &w : aligned.warnings) {
-        failWith(QStringLiteral("warning: %1").arg(w));
-    }
+    warn(aligned.warnings);
     if (const QString e = writeAlignment(paths[1], number, aligned); !e.isEmpty()) {
         return failWith(e);
     }
@@ -434,9 +434,7 @@ int joinCommand(const QStringList &args) {
         return failWith(error);
     }
     const VerseJoinResult joined = joinVerseSet(o, say);
-    for (const QString &w : joined.warnings) {
-        failWith(QStringLiteral("warning: %1").arg(w));
-    }
+    warn(joined.warnings);
     if (!joined.error.isEmpty()) {
         return failWith(joined.error);
     }
