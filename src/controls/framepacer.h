@@ -22,7 +22,6 @@ public:
     // Forgets what a key asked for (its widget is going away).
     void cancel(const void *key);
     bool pending() const { return !m_work.empty(); }
-    int intervalMs() const { return m_interval; }
 
 private:
     void runFrame();

@@ -38,10 +38,6 @@ void EqualizerCurve::setActive(bool active) {
     update();
 }
 
-void EqualizerCurve::responseChanged() {
-    refresh();
-}
-
 void EqualizerCurve::resizeEvent(QResizeEvent *) {
     m_background = QPixmap();
     layoutPoints();
@@ -68,7 +64,7 @@ void EqualizerCurve::layoutPoints() {
     update();
 }
 
-void EqualizerCurve::refresh() {
+void EqualizerCurve::responseChanged() {
     m_lastChanged = QRect();
     if (m_curve.isEmpty() || !m_grid.setGains(m_gains()))
         return;

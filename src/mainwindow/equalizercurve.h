@@ -27,8 +27,8 @@ public:
 
     // Drawn dimmed while the equalizer is off.
     void setActive(bool active);
-    // The gains changed: the curve follows at once (the owner paces a drag's steps). Only the
-    // stretch of the curve that moved is drawn again.
+    // The gains changed: the curve follows at once (the owner paces a drag's steps). Points that
+    // moved by more than a fraction of a pixel move, and only their area is drawn again.
     void responseChanged();
     // The area last marked for drawing again by a change of the gains (empty when none moved).
     QRect lastChangedRect() const { return m_lastChanged; }
@@ -48,8 +48,6 @@ private:
     void paintDots(QPainter &painter, const QRect &area);
     // Frequencies of the curve's points for the current width, then the band centres.
     void layoutPoints();
-    // Moves the points that changed by more than a fraction of a pixel and marks their area.
-    void refresh();
     // The area of points first..last as drawn and as they will be, with their neighbours'
     // segments and the stroke's width.
     QRect curveArea(int first, int last, const std::vector<double> &newY) const;
