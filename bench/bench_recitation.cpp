@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QMediaDevices>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTimer>
@@ -23,11 +25,13 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
 
+#include "controls/framepacer.h"
 #include "controls/ucslider.h"
 #include "controls/ucslidermodel.h"
 #include "data/suradata.h"
@@ -509,51 +513,123 @@ void BM_RecitingCpu(benchmark::State &state) {
     }
 }
 
+// Drags a band for kCpuSeconds as a user might, up and down without stopping: a triangle from
+// -15 to 15 dB and back, one dB every 20 ms, each value handed to move. The CPU used meanwhile;
+// *steps counts the values handed.
+CpuUse cpuWhileDragging(const std::function<void(int)> &move, int *steps) {
+    int step = 0;
+    QTimer drag;
+    QObject::connect(&drag, &QTimer::timeout, [&] {
+        const int phase = step++ % 60;
+        move(phase < 30 ? -15 + phase : 45 - phase);
+    });
+    drag.start(20);
+    const CpuUse use = cpuOver(kCpuSeconds * 1000);
+    *steps = step;
+    return use;
+}
+
+// The least a band or a curve can draw: it fills itself and draws one line at a given height.
+class BareTrace : public QWidget {
+public:
+    BareTrace(const QRect &geometry, QWidget *parent) : QWidget(parent) {
+        setGeometry(geometry);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+    void moveTo(int y) {
+        m_y = y;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *event) override {
+        QPainter painter(this);
+        painter.fillRect(event->rect(), QColor(40, 34, 40));
+        painter.setPen(QColor(250, 210, 90));
+        painter.drawLine(0, m_y, width(), m_y);
+    }
+
+private:
+    int m_y = 0;
+};
+
+// What any Qt widget program pays to follow such a drag: the plain program reciting, with a
+// window of two bare traces the sizes of the band and the curve, both drawn again through the
+// same frame pacer at each step. Empty, with the benchmark skipped, when the MP3 does not open.
+std::optional<CpuUse> bareDragCpu(benchmark::State &state, QSize band, QSize curve) {
+    PlainPlayer plain;
+    if (!plain.open(state, kSura))
+        return std::nullopt;
+    plain.play();
+    QWidget window;
+    window.resize(curve.width() + band.width() + 30, std::max(curve.height(), band.height()) + 20);
+    auto *curveTrace = new BareTrace(QRect(QPoint(10, 10), curve), &window);
+    auto *bandTrace = new BareTrace(QRect(QPoint(curve.width() + 20, 10), band), &window);
+    window.show();
+    runFor(500);
+    FramePacer frames(frmEqualizer::kFrameMs);
+    int steps = 0;
+    const CpuUse use = cpuWhileDragging(
+        [&](int db) {
+            frames.request(curveTrace, [=] { curveTrace->moveTo(curveTrace->height() / 2 - db); });
+            frames.request(bandTrace, [=] { bandTrace->moveTo(bandTrace->height() / 2 - db); });
+        },
+        &steps);
+    plain.fmod().StopPlaying();
+    return use;
+}
+
 // CPU over kCpuSeconds each of sura 78 recited in range mode: with the equalizer window open and
-// one band dragged up and down continuously (a step every 20 ms, each reaching the engine and
-// redrawing the curve), and before that the same recitation with the equalizer switched off.
+// one band dragged up and down continuously (each step reaching the engine and redrawing the
+// curve), and before that the same recitation with the equalizer switched off. The floor is the
+// plain program doing the least that can follow the same drag (bareDragCpu).
 void BM_RecitingCpuEqualizerMoving(benchmark::State &state) {
     if (!ready(state))
         return;
     for (auto _ : state) {
-        ReciterWindow w;
-        if (!w.ok(state) || !w.select(state, kSura))
-            return;
-        MainCommands &commands = w.window().commands();
-        commands.EnableEqualiser(false);
-        w.controller().cmdPlay_Click();
-        runFor(500);
-        const CpuUse offUse = cpuOver(kCpuSeconds * 1000);
+        CpuUse offUse, movingUse;
+        QSize bandSize, curveSize;
+        int steps = 0;
+        {
+            ReciterWindow w;
+            if (!w.ok(state) || !w.select(state, kSura))
+                return;
+            MainCommands &commands = w.window().commands();
+            commands.EnableEqualiser(false);
+            w.controller().cmdPlay_Click();
+            runFor(500);
+            offUse = cpuOver(kCpuSeconds * 1000);
 
-        commands.EnableEqualiser(true);
-        MemorySettingsStore store;
-        NotedMessages messages;
-        frmEqualizer equalizer(store, messages, w.window().equalizer(), commands);
-        equalizer.show();
-        runFor(300);
-        auto *band = equalizer.findChild<ucSlider *>(QStringLiteral("ucSlider1_3"));
-        int step = 0;
-        QTimer drag;
-        QObject::connect(&drag, &QTimer::timeout, [&] {
-            // A triangle from -15 to 15 and back, one dB a step.
-            const int phase = step++ % 60;
-            (void)band->model().setValue(phase < 30 ? -15 + phase : 45 - phase);
-        });
-        drag.start(20);
-        const CpuUse movingUse = cpuOver(kCpuSeconds * 1000);
-        drag.stop();
-        const bool played = w.controller().following() && w.controller().CurrentVerse() > 0;
-        w.controller().cmdStop_Click();
-        if (!played || step < kCpuSeconds * 25) {
-            state.SkipWithError("the window did not recite the range while the band moved");
-            return;
+            commands.EnableEqualiser(true);
+            MemorySettingsStore store;
+            NotedMessages messages;
+            frmEqualizer equalizer(store, messages, w.window().equalizer(), commands);
+            equalizer.show();
+            runFor(300);
+            auto *band = equalizer.findChild<ucSlider *>(QStringLiteral("ucSlider1_3"));
+            bandSize = band->size();
+            curveSize = equalizer.findChild<QWidget *>(QStringLiteral("picResponse"))->size();
+            movingUse = cpuWhileDragging([&](int db) { (void)band->model().setValue(db); }, &steps);
+            const bool played = w.controller().following() && w.controller().CurrentVerse() > 0;
+            w.controller().cmdStop_Click();
+            if (!played || steps < kCpuSeconds * 25) {
+                state.SkipWithError("the window did not recite the range while the band moved");
+                return;
+            }
         }
+        const std::optional<CpuUse> floorUse = bareDragCpu(state, bandSize, curveSize);
+        if (!floorUse)
+            return;
         const auto pct = [](double ms) { return ms / (kCpuSeconds * 10.0); };
         state.counters["cpu_pct"] = pct(movingUse.process);
         state.counters["baseline_cpu_pct"] = pct(offUse.process);
         state.counters["main_thread_pct"] = pct(movingUse.mainThread);
         state.counters["baseline_main_thread_pct"] = pct(offUse.mainThread);
-        state.counters["band_steps"] = step;
+        state.counters["floor_cpu_pct"] = pct(floorUse->process);
+        state.counters["floor_main_thread_pct"] = pct(floorUse->mainThread);
+        state.counters["ratio_to_floor"] =
+            floorUse->process > 0 ? movingUse.process / floorUse->process : 0;
+        state.counters["band_steps"] = steps;
         state.counters["target_pct"] = 2;
         state.SetIterationTime(kCpuSeconds);
     }

@@ -129,6 +129,11 @@ ROWS = [
         "core; baseline: equalizer off", "%", ("BM_RecitingCpuEqualizerMoving", "cpu_pct"),
         ("BM_RecitingCpuEqualizerMoving", "baseline_cpu_pct"),
         targets=[("value", "<", 2)], text="< 2 %"),
+    row("Recitation", "The same vs the floor: a plain player reciting while a bare window of a "
+        "band and a curve follows the same drag at the same frame rate", "%",
+        ("BM_RecitingCpuEqualizerMoving", "cpu_pct"),
+        ("BM_RecitingCpuEqualizerMoving", "floor_cpu_pct"),
+        ("BM_RecitingCpuEqualizerMoving", "ratio_to_floor")),
     row("Recitation", "CPU over 10 s idle with sura 78 loaded vs a plain player", "ms",
         ("BM_IdleAndPausedCpu", "idle_cpu_ms"), ("BM_IdleAndPausedCpu", "baseline_idle_cpu_ms"),
         targets=[("value", "<", 10)], text="nothing measurable (< 10 ms)", hint=IDLE_HINT),

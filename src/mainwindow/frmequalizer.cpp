@@ -23,9 +23,6 @@ using skin::PanelColour;
 // The curve shows what the engine plays at its mixing rate.
 constexpr double kCurveRate = 44100;
 constexpr int kBandHeight = 150;
-// A dragged band and the curve it moves are drawn together at most this often: each frame costs
-// the same to send to the screen whatever it holds.
-constexpr int kFrameMs = 33;
 
 }  // namespace
 

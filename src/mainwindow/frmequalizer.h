@@ -26,6 +26,10 @@ class frmEqualizer : public QDialog {
     Q_OBJECT
 
 public:
+    // A dragged band and the curve it moves are drawn together at most this often: each frame
+    // costs the same to send to the screen whatever it holds.
+    static constexpr int kFrameMs = 33;
+
     frmEqualizer(SettingsStore &store, MessageBox &messages, EqualizerSettings &settings,
                  EqualizerHost &host, QWidget *parent = nullptr);
 
