@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QRadioButton>
@@ -388,12 +389,22 @@ void MainCommands::cmdRangeToMP3_Click() {
 
 void MainCommands::cmdIndex_Click() {
     const QString index = m_window.AppFolder() + QStringLiteral("/Dozive.chm");
-    if (QFileInfo(index).isFile() && m_services.opener.openFile(index))
+    const bool installed = QFileInfo(index).isFile();
+    if (installed && m_services.opener.openFile(index))
         return;
+    // An installed index that nothing here opens is not reported as missing: the user would
+    // install it again to no end.
     m_window.SetTopMost(false);
-    m_services.messages.information(
-        QStringLiteral("Quran Index not found"),
-        QStringLiteral("Riruv Iveva Zuror for Varnelo is not installed"));
+    if (installed)
+        m_services.messages.information(
+            QStringLiteral("Quran Index"),
+            QStringLiteral("%1 is installed, but no program on this computer opens help files "
+                           "of its kind (.chm).")
+                .arg(QDir::toNativeSeparators(index)));
+    else
+        m_services.messages.information(
+            QStringLiteral("Quran Index not found"),
+            QStringLiteral("Riruv Iveva Zuror for Varnelo is not installed"));
     m_window.SetTopMost(m_window.AlwaysOnTop());
 }
 

@@ -37,11 +37,12 @@ class RecordingOpener : public DocumentOpener {
 public:
     bool openFile(const QString &path) override {
         files.append(path);
-        return true;
+        return opens;
     }
     bool openAddress(const QString &) override { return false; }
 
     QStringList files;
+    bool opens = true;
 };
 
 // The shown and active window over the shared program folder, with 002.mp3 installed and a page
@@ -644,6 +645,14 @@ TEST_F(MainCommandsTest, IndexOpensTheIndexFileOrSaysItIsMissing) {
     EXPECT_EQ(m_messages.shown.size(), 1);
     ASSERT_EQ(m_recordingOpener.files.size(), 1);
     EXPECT_EQ(QFileInfo(m_recordingOpener.files[0]), QFileInfo(dataPath("Dozive.chm")));
+
+    // Installed but with nothing to open it: said so, not called missing.
+    m_recordingOpener.opens = false;
+    click("cmdIndex");
+    ASSERT_EQ(m_messages.shown.size(), 2);
+    EXPECT_TRUE(m_messages.shown[1].startsWith("Quran Index: "));
+    EXPECT_TRUE(m_messages.shown[1].contains("Dozive.chm is installed"))
+        << qPrintable(m_messages.shown[1]);
 }
 
 // ---- Range moves and the quick dialogs ---------------------------------------------------------
