@@ -310,7 +310,7 @@ TEST(AlignCommand, PlacesVerseStartsAndCheckListsTheDoubtfulOnes) {
         EXPECT_EQ(b.startMs, stored[b.index].start);
         EXPECT_GT(b.confidence, 0.9);
     }
-    CheckReport report = checkProgramFolder(r.dir.path(), SpeechTools{});
+    CheckReport report = checkProgramFolder(r.dir.path());
     EXPECT_TRUE(report.lines.contains(
         "ok    pos-confidence.txt: 4 aligned verse starts in 1 suras, 0 below confidence 0.5"))
         << report.lines.join('\n').toStdString();
@@ -326,7 +326,7 @@ TEST(AlignCommand, PlacesVerseStartsAndCheckListsTheDoubtfulOnes) {
                                  .arg(stored[2].start)
                                  .arg(stored[3].start + 1)
                                  .toUtf8());
-    report = checkProgramFolder(r.dir.path(), SpeechTools{});
+    report = checkProgramFolder(r.dir.path());
     const int before = report.failures;
     EXPECT_TRUE(report.lines.contains(
         QStringLiteral(
@@ -336,7 +336,7 @@ TEST(AlignCommand, PlacesVerseStartsAndCheckListsTheDoubtfulOnes) {
         << report.lines.join('\n').toStdString();
     EXPECT_EQ(report.lines.filter("listen").size(), 1);
     test::writeFile(sidecar, "112,2,x,0.25\n");
-    report = checkProgramFolder(r.dir.path(), SpeechTools{});
+    report = checkProgramFolder(r.dir.path());
     EXPECT_EQ(report.failures, before + 1);
     EXPECT_TRUE(report.lines.contains("FAIL  " + sidecar +
                                       ":1: expected sura,verse_index,start_ms,confidence"));

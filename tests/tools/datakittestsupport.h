@@ -54,7 +54,7 @@ inline QByteArray extracted(const QString &archive, const QString &member,
 // Whether the speech and MP3 programs a recitation is made with are installed.
 inline bool speechToolsInstalled() {
     const SpeechTools tools;
-    for (const QString &program : {tools.espeak, tools.lame, tools.mpg123}) {
+    for (const QString &program : {tools.espeak, tools.lame}) {
         if (QStandardPaths::findExecutable(program).isEmpty()) {
             return false;
         }

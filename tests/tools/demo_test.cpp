@@ -110,7 +110,7 @@ TEST_F(Demo, BuildsACheckedProgramFolder) {
                                    english.size() / 2)
                     .startsWith("Say &lt;112:1&gt;\n"));
 
-    const CheckReport report = checkProgramFolder(s_out->path(), SpeechTools{});
+    const CheckReport report = checkProgramFolder(s_out->path());
     EXPECT_EQ(report.failures, 0) << report.lines.join('\n').toStdString();
     EXPECT_TRUE(
         report.lines.contains("ok    pos.dat: 114 suras with VerseCounts x 8 bytes, "
@@ -130,10 +130,11 @@ TEST_F(Demo, BuildsACheckedProgramFolder) {
     EXPECT_TRUE(buildDemo(o, [](const QString &) {}).startsWith("cannot open"));
 }
 
-// Ends at the spoken ends, or only part of the lead after them, are named by the check.
-TEST_F(Demo, CheckNamesVersesThatEndBeforeTheirSpeech) {
+// Ends at the spoken ends, or only part of the lead after them, and a file cut short are named
+// by the check.
+TEST_F(Demo, CheckNamesVersesThatEndBeforeTheirSpeechAndFilesCutShort) {
     if (s_options.recitedSuras.isEmpty()) {
-        VARNELO_SKIP_UNLESS_CI("espeak-ng, lame or mpg123 is not installed");
+        VARNELO_SKIP_UNLESS_CI("espeak-ng or lame is not installed");
     }
     const QTemporaryDir tmp;
     const QDir dir(tmp.path());
@@ -146,10 +147,7 @@ TEST_F(Demo, CheckNamesVersesThatEndBeforeTheirSpeech) {
             span.end += ms;
         }
         EXPECT_EQ(updatePosArchive(dir.filePath("data/pos.dat"), {{112, spans}}), QString());
-        return checkProgramFolder(tmp.path(), SpeechTools{})
-            .lines.filter("mp3/112.mp3")
-            .filter("FAIL")
-            .join('\n');
+        return checkProgramFolder(tmp.path()).lines.filter("mp3/112.mp3").filter("FAIL").join('\n');
     };
     const QString spokenEnds = failuresWithEndsMoved(-kStoredEndLead);
     EXPECT_TRUE(spokenEnds.contains("mp3/112.mp3: 5 verse(s) end before their speech does"))
@@ -158,13 +156,19 @@ TEST_F(Demo, CheckNamesVersesThatEndBeforeTheirSpeech) {
         << spokenEnds.toStdString();
     EXPECT_TRUE(failuresWithEndsMoved(-kStoredEndLead / 2).contains("5 verse(s) end before"));
     EXPECT_EQ(failuresWithEndsMoved(0), QString());
+
+    // A file cut short is named as such: the program would not play it whole.
+    QFile cut(dir.filePath("mp3/112.mp3"));
+    ASSERT_TRUE(cut.resize(cut.size() - 1000));
+    const QString cutShort = failuresWithEndsMoved(0);
+    EXPECT_TRUE(cutShort.contains("the file is cut short")) << cutShort.toStdString();
 }
 
 // Verse mode as the controller plays it, one Play(start, end) per verse and the position polled
 // every ms until the engine stops: each verse is heard to its last syllable and stops just after.
 TEST_F(Demo, VerseModePlaysEveryVerseToItsLastSyllable) {
     if (s_options.recitedSuras.isEmpty()) {
-        VARNELO_SKIP_UNLESS_CI("espeak-ng, lame or mpg123 is not installed");
+        VARNELO_SKIP_UNLESS_CI("espeak-ng or lame is not installed");
     }
     constexpr int kLoud = 600;  // above the decoded silence, as the recitation measures speech
     for (int sura : s_options.recitedSuras) {
@@ -215,7 +219,7 @@ TEST_F(Demo, VerseModePlaysEveryVerseToItsLastSyllable) {
 // spoken starts the demo measured.
 TEST_F(Demo, AlignFindsTheSpokenVerseStarts) {
     if (s_options.recitedSuras.isEmpty()) {
-        VARNELO_SKIP_UNLESS_CI("espeak-ng, lame or mpg123 is not installed");
+        VARNELO_SKIP_UNLESS_CI("espeak-ng or lame is not installed");
     }
     const QString text = QDir(s_source->path()).filePath("quran.json");
     for (int sura : s_options.recitedSuras) {

@@ -138,7 +138,7 @@ protected:
 
     void SetUp() override {
         if (!s_ready) {
-            VARNELO_SKIP_UNLESS_CI("espeak-ng, lame or mpg123 is not installed");
+            VARNELO_SKIP_UNLESS_CI("espeak-ng or lame is not installed");
         }
     }
     static QString setDir(const char *encoding) { return QDir(s_dir->path()).filePath(encoding); }

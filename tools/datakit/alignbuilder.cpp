@@ -1,10 +1,9 @@
 #include "alignbuilder.h"
 
 #include "data/suracatalogue.h"
+#include "mp3decode.h"
 #include "platform/replacefile.h"
 #include "quranjson.h"
-#include "recitation/mp3stream.h"
-#include "recitation/mpegframewalk.h"
 #include "versealigner.h"
 #include "versetextfile.h"
 
@@ -13,6 +12,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <optional>
 
 namespace varnelo {
 
@@ -24,38 +24,6 @@ const char kOpeningFormula[] = "بِسۡمِ ٱللَّهِ ٱلرَّحۡمَٰ
 const char kConfidenceHeader[] =
     "# Verse starts placed by varnelo-datakit align: sura,verse_index,start_ms,confidence (0-1).\n"
     "# varnelo-datakit check lists those below 0.5; the program does not read this file.\n";
-
-// Why the stream ends before the file's audio does; empty when it does not.
-QString cutShort(const QString &path, const Mp3Stream &stream) {
-    QFile file(path);
-    const uchar *data = file.open(QIODevice::ReadOnly) ? file.map(0, file.size()) : nullptr;
-    if (data == nullptr) {
-        return QStringLiteral("%1: cannot read the file").arg(path);
-    }
-    const std::optional<MpegStreamStart> start = findMpegStreamStart(data, file.size());
-    const qint64 frames = stream.frameCount();
-    if (!start || frames <= 0) {
-        return QStringLiteral("%1: no audio frames").arg(path);
-    }
-    if (start->infoFrames > frames) {
-        return QStringLiteral(
-                   "%1: the file is cut short (%2 of the %3 audio frames its header "
-                   "announces)")
-            .arg(path)
-            .arg(frames)
-            .arg(start->infoFrames);
-    }
-    const qint64 end = stream.frameEndOffset(frames - 1);
-    if (end + 4 <= start->dataEnd &&
-        parseMpegHeader(QByteArray::fromRawData(reinterpret_cast<const char *>(data) + end, 4))) {
-        return QStringLiteral(
-                   "%1: the file is cut short (its last audio frame at byte %2 is "
-                   "incomplete)")
-            .arg(path)
-            .arg(end);
-    }
-    return {};
-}
 
 QString confidenceText(const QList<AlignedBoundary> &boundaries) {
     QString text = QString::fromUtf8(kConfidenceHeader);
@@ -73,38 +41,22 @@ QString confidenceText(const QList<AlignedBoundary> &boundaries) {
 
 MeasuredLevels measuredLevelsOf(const QString &mp3Path) {
     MeasuredLevels result;
-    Mp3Stream stream;
-    if (!stream.open(mp3Path)) {
-        result.error = stream.errorString();
+    std::optional<LevelMeter> meter;
+    const DecodedMp3 decoded =
+        decodeAsPlayed(mp3Path, [&](const qint16 *stereo, qint64 frames, int rate) {
+            if (!meter) {
+                meter.emplace(rate);
+            }
+            meter->add(stereo, frames, kDecodedChannels);
+        });
+    if (!decoded.error.isEmpty()) {
+        result.error = decoded.error;
         return result;
     }
-    stream.waitForIndex();
-    if (!stream.warning().isEmpty()) {
-        result.error = stream.warning();
-        return result;
+    if (meter) {
+        result.levels = meter->levels();
     }
-    if (const QString why = cutShort(mp3Path, stream); !why.isEmpty()) {
-        result.error = why;
-        return result;
-    }
-    LevelMeter meter(stream.sampleRate());
-    std::vector<qint16> chunk(size_t(Mp3Stream::kChannels * stream.sampleRate()));
-    qint64 decoded = 0;
-    if (stream.seekSample(0)) {
-        for (qint64 got; (got = stream.read(chunk.data(), stream.sampleRate())) > 0;) {
-            meter.add(chunk.data(), got, Mp3Stream::kChannels);
-            decoded += got;
-        }
-    }
-    if (decoded < stream.lengthSamples()) {
-        result.error = QStringLiteral("%1: the decoder stopped at %2 of %3 ms")
-                           .arg(mp3Path)
-                           .arg(stream.sampleToMs(decoded))
-                           .arg(stream.lengthMs());
-        return result;
-    }
-    result.levels = meter.levels();
-    result.lengthMs = stream.lengthMs();
+    result.lengthMs = decoded.lengthMs;
     return result;
 }
 

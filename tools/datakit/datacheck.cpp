@@ -5,6 +5,7 @@
 #include "data/suracatalogue.h"
 #include "gifwriter.h"
 #include "pagesbuilder.h"
+#include "recitation.h"
 #include "timingsbuilder.h"
 #include "versetextfile.h"
 
@@ -178,7 +179,7 @@ bool wordRecordsParse(const QByteArray &bytes) {
 
 }  // namespace
 
-CheckReport checkProgramFolder(const QString &dirPath, const SpeechTools &tools) {
+CheckReport checkProgramFolder(const QString &dirPath) {
     Checker c;
     const QDir dir(dirPath);
     const QDir data(dir.filePath(QStringLiteral("data")));
@@ -331,7 +332,7 @@ CheckReport checkProgramFolder(const QString &dirPath, const SpeechTools &tools)
     for (const QString &name : mp3.entryList({QStringLiteral("*.mp3")}, QDir::Files, QDir::Name)) {
         const int sura = name.left(3).toInt();
         QString error;
-        const Pcm pcm = decodedMp3(mp3.filePath(name), tools, &error);
+        const Pcm pcm = decodedMp3(mp3.filePath(name), &error);
         const qint64 length = pcm.lengthMs();
         const qint32 lastEnd = timings.value(sura).isEmpty() ? -1 : timings[sura].last().end;
         (length >= 0 && lastEnd >= 0 && length >= lastEnd)

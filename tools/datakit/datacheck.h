@@ -1,7 +1,5 @@
 #pragma once
 
-#include "recitation.h"
-
 #include <QString>
 #include <QStringList>
 
@@ -16,9 +14,10 @@ struct CheckReport {
 
 // Checks a program folder: every archive's directory and members, every page image against its
 // part (frame count = verses of the part), timings, heights, word records, translations, the
-// about pages and arrows, and every MP3 against its timings: the last verse ends inside the file,
-// and no verse's speech goes on in the last kStoredEndLead ms before its stored end. Lists the
-// low-confidence verse starts of data/pos-confidence.txt that pos.dat still has.
-CheckReport checkProgramFolder(const QString &dir, const SpeechTools &tools);
+// about pages and arrows, and every MP3 against its timings as the program plays it: the file
+// plays whole, the last verse ends inside it, and no verse's speech goes on in the last
+// kStoredEndLead ms before its stored end. Lists the low-confidence verse starts of
+// data/pos-confidence.txt that pos.dat still has.
+CheckReport checkProgramFolder(const QString &dir);
 
 }  // namespace varnelo

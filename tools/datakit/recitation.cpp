@@ -1,5 +1,7 @@
 #include "recitation.h"
 
+#include "mp3decode.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -214,7 +216,7 @@ Recitation reciteVerses(const QStringList &texts, const SpeechTools &tools,
     mp3File.close();
 
     // Where the decoder puts the first sound tells how far the encoder shifted everything.
-    const Pcm decoded = decodedMp3(mp3Path, tools, &error);
+    const Pcm decoded = decodedMp3(mp3Path, &error);
     if (decoded.rate == 0) {
         return fail(error);
     }
@@ -246,15 +248,22 @@ QList<VerseSpan> estimatedSpans(const QStringList &texts) {
     return spans;
 }
 
-Pcm decodedMp3(const QString &mp3Path, const SpeechTools &tools, QString *error) {
-    QByteArray wav;
-    if (!run(tools.mpg123, {"-q", "-m", "-w", "-", mp3Path}, {}, &wav, error)) {
+Pcm decodedMp3(const QString &mp3Path, QString *error) {
+    Pcm pcm;
+    const DecodedMp3 decoded =
+        decodeAsPlayed(mp3Path, [&](const qint16 *stereo, qint64 frames, int) {
+            const qsizetype at = pcm.samples.size();
+            pcm.samples.resize(at + qsizetype(frames) * 2);
+            auto *mono = reinterpret_cast<qint16 *>(pcm.samples.data() + at);
+            for (qint64 i = 0; i < frames; ++i) {
+                mono[i] = qint16((int(stereo[2 * i]) + int(stereo[2 * i + 1])) / 2);
+            }
+        });
+    if (!decoded.error.isEmpty()) {
+        *error = decoded.error;
         return {};
     }
-    const Pcm pcm = pcmOfWav(wav);
-    if (pcm.rate == 0) {
-        *error = QStringLiteral("%1 does not decode").arg(mp3Path);
-    }
+    pcm.rate = decoded.rate;
     return pcm;
 }
 

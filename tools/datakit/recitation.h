@@ -13,7 +13,6 @@ namespace varnelo {
 struct SpeechTools {
     QString espeak = QStringLiteral("espeak-ng");
     QString lame = QStringLiteral("lame");
-    QString mpg123 = QStringLiteral("mpg123");
     QString voice = QStringLiteral("ar");
     int gapMs = 350;  // silence between verses
 };
@@ -54,7 +53,8 @@ Recitation reciteVerses(const QStringList &texts, const SpeechTools &tools, cons
 // Timings estimated from text length for a sura without audio: increasing, non-overlapping.
 QList<VerseSpan> estimatedSpans(const QStringList &texts);
 
-// The mono mix of an MP3 file as mpg123 decodes it; rate 0 and error set when it does not decode.
-Pcm decodedMp3(const QString &mp3Path, const SpeechTools &tools, QString *error);
+// The mono mix of an MP3 file as the program plays it (decodeAsPlayed); rate 0 and error set when
+// it does not play whole.
+Pcm decodedMp3(const QString &mp3Path, QString *error);
 
 }  // namespace varnelo

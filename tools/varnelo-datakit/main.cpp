@@ -410,7 +410,7 @@ int checkCommand(const QStringList &args) {
     if (!parse(p, args, 1, QStringLiteral("DIR"))) {
         return 2;
     }
-    const CheckReport report = checkProgramFolder(p.positionalArguments()[0], SpeechTools{});
+    const CheckReport report = checkProgramFolder(p.positionalArguments()[0]);
     for (const QString &line : report.lines) {
         std::printf("%s\n", qPrintable(line));
     }
