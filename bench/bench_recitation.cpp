@@ -688,9 +688,22 @@ double verseEndPlayed(const MonitorClock &monitor, const Mp3Stream &stream, qint
     return monitor.wallAt(framesTo(stream, fromMs, verse.end - clsFMod::kPositionLead));
 }
 
+// Delays in ms of each step's paint: from the verse end as the sink played it, and from the verse
+// end by the output's played count (the program's own part).
+struct StepDelays {
+    std::vector<double> painted;
+    std::vector<double> paintedAfterCount;
+
+    void add(double paintedNs, double playedNs, std::optional<double> countedNs) {
+        painted.push_back((paintedNs - playedNs) / 1e6);
+        if (countedNs)
+            paintedAfterCount.push_back((paintedNs - *countedNs) / 1e6);
+    }
+};
+
 // The plain program's steps: a precise timer armed, from the device clock so far, for each verse
-// end; at it the label shows the next verse. Delays of the label's paints, in ms.
-std::vector<double> baselineSteps(benchmark::State &state, PlainPlayer &plain) {
+// end; at it the label shows the next verse. Delays of the label's paints.
+StepDelays baselineSteps(benchmark::State &state, PlainPlayer &plain) {
     const QList<VerseTime> &times = plain.times();
     const Mp3Stream &stream = plain.fmod().stream();
     const qint32 from = times.front().start;
@@ -732,12 +745,12 @@ std::vector<double> baselineSteps(benchmark::State &state, PlainPlayer &plain) {
     monitor.stop();
     if (!anchor(state, monitor, stream, kSura, from, times.back().end))
         return {};
-    std::vector<double> delays;
+    StepDelays delays;
     for (int k = 0; k < next; ++k) {
-        const double due = verseEndPlayed(monitor, stream, from, times[k]);
         const qint64 painted = log.firstPaint(0, k + 1);
         if (armedInTime[size_t(k)] && painted > 0)
-            delays.push_back((double(painted) - due) / 1e6);
+            delays.add(double(painted), verseEndPlayed(monitor, stream, from, times[k]),
+                       verseEndPlayed(clock, stream, from, times[k]));
     }
     return delays;
 }
@@ -748,7 +761,7 @@ std::vector<double> baselineSteps(benchmark::State &state, PlainPlayer &plain) {
 // a step.
 struct WindowSteps {
     std::vector<double> stepped;
-    std::vector<double> painted;
+    StepDelays painted;
     int unpainted = 0;
     double clockResidualMs = 0;
     std::vector<double> countLag;  // the output's played count behind the sound
@@ -808,7 +821,7 @@ std::optional<WindowSteps> windowSteps(benchmark::State &state, ReciterWindow &w
             painted = std::max(painted, at);
         }
         if (painted > 0)
-            steps.painted.push_back((double(painted) - due) / 1e6);
+            steps.painted.add(double(painted), due, verseEndPlayed(clock, stream, from, times[k]));
         if (steppedAt[size_t(k) + 1] > 0)
             steps.stepped.push_back((double(steppedAt[size_t(k) + 1]) - due) / 1e6);
     }
@@ -824,11 +837,11 @@ void BM_VerseStepAsPlayed(benchmark::State &state) {
     if (!ready(state))
         return;
     for (auto _ : state) {
-        const std::vector<double> baseline = [&] {
+        const StepDelays baseline = [&] {
             PlainPlayer plain;
-            return plain.open(state, kSura) ? baselineSteps(state, plain) : std::vector<double>{};
+            return plain.open(state, kSura) ? baselineSteps(state, plain) : StepDelays{};
         }();
-        if (baseline.empty())
+        if (baseline.painted.empty())
             return;
         ReciterWindow w;
         if (!w.ok(state) || !w.select(state, kSura))
@@ -836,11 +849,14 @@ void BM_VerseStepAsPlayed(benchmark::State &state) {
         const auto steps = windowSteps(state, w);
         if (!steps)
             return;
-        reportDelays(state, steps->painted, "");
+        reportDelays(state, steps->painted.painted, "");
         reportDelays(state, steps->stepped, "step_");
-        reportDelays(state, baseline, "baseline_");
-        state.counters["steps"] = double(steps->painted.size());
-        state.counters["baseline_steps"] = double(baseline.size());
+        reportDelays(state, baseline.painted, "baseline_");
+        // The same from the output's own count: what the program does with the count it is given.
+        reportDelays(state, steps->painted.paintedAfterCount, "after_count_");
+        reportDelays(state, baseline.paintedAfterCount, "baseline_after_count_");
+        state.counters["steps"] = double(steps->painted.painted.size());
+        state.counters["baseline_steps"] = double(baseline.painted.size());
         state.counters["unpainted"] = steps->unpainted;
         // The output's count against the monitor, and the monitor's own error: the edge of its
         // block arrivals plus the spread of the server's latency reports it was calibrated by.

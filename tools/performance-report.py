@@ -147,6 +147,13 @@ ROWS = [
         targets=[("value", "<", 20)], text="< 20 ms"),
     row("Recitation", "The same, median", "ms", ("BM_VerseStepAsPlayed", "median_ms"),
         ("BM_VerseStepAsPlayed", "baseline_median_ms")),
+    row("Recitation", "The same from the verse end by the output's played count: the program's "
+        "own part of the step, 99th percentile", "ms",
+        ("BM_VerseStepAsPlayed", "after_count_p99_ms"),
+        ("BM_VerseStepAsPlayed", "baseline_after_count_p99_ms")),
+    row("Recitation", "How far the output's played count (Qt's) ran behind the sound while "
+        "measuring the steps, median (negative: ahead)", "ms",
+        ("BM_VerseStepAsPlayed", "count_lag_median_ms")),
     row("Recitation", "Bound of the reference clock's error (the sink's recorded monitor) "
         "while measuring the steps", "ms", ("BM_VerseStepAsPlayed", "clock_error_bound_ms")),
 ]
