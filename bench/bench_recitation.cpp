@@ -691,13 +691,13 @@ double verseEndPlayed(const MonitorClock &monitor, const Mp3Stream &stream, qint
 // Delays in ms of each step's paint: from the verse end as the sink played it, and from the verse
 // end by the output's played count (the program's own part).
 struct StepDelays {
-    std::vector<double> painted;
-    std::vector<double> paintedAfterCount;
+    std::vector<double> fromSound;
+    std::vector<double> fromCount;
 
     void add(double paintedNs, double playedNs, std::optional<double> countedNs) {
-        painted.push_back((paintedNs - playedNs) / 1e6);
+        fromSound.push_back((paintedNs - playedNs) / 1e6);
         if (countedNs)
-            paintedAfterCount.push_back((paintedNs - *countedNs) / 1e6);
+            fromCount.push_back((paintedNs - *countedNs) / 1e6);
     }
 };
 
@@ -841,7 +841,7 @@ void BM_VerseStepAsPlayed(benchmark::State &state) {
             PlainPlayer plain;
             return plain.open(state, kSura) ? baselineSteps(state, plain) : StepDelays{};
         }();
-        if (baseline.painted.empty())
+        if (baseline.fromSound.empty())
             return;
         ReciterWindow w;
         if (!w.ok(state) || !w.select(state, kSura))
@@ -849,14 +849,14 @@ void BM_VerseStepAsPlayed(benchmark::State &state) {
         const auto steps = windowSteps(state, w);
         if (!steps)
             return;
-        reportDelays(state, steps->painted.painted, "");
+        reportDelays(state, steps->painted.fromSound, "");
         reportDelays(state, steps->stepped, "step_");
-        reportDelays(state, baseline.painted, "baseline_");
+        reportDelays(state, baseline.fromSound, "baseline_");
         // The same from the output's own count: what the program does with the count it is given.
-        reportDelays(state, steps->painted.paintedAfterCount, "after_count_");
-        reportDelays(state, baseline.paintedAfterCount, "baseline_after_count_");
-        state.counters["steps"] = double(steps->painted.painted.size());
-        state.counters["baseline_steps"] = double(baseline.painted.size());
+        reportDelays(state, steps->painted.fromCount, "after_count_");
+        reportDelays(state, baseline.fromCount, "baseline_after_count_");
+        state.counters["steps"] = double(steps->painted.fromSound.size());
+        state.counters["baseline_steps"] = double(baseline.fromSound.size());
         state.counters["unpainted"] = steps->unpainted;
         // The output's count against the monitor, and the monitor's own error: the edge of its
         // block arrivals plus the spread of the server's latency reports it was calibrated by.

@@ -255,6 +255,7 @@ Pcm decodedMp3(const QString &mp3Path, QString *error) {
             const qsizetype at = pcm.samples.size();
             pcm.samples.resize(at + qsizetype(frames) * 2);
             auto *mono = reinterpret_cast<qint16 *>(pcm.samples.data() + at);
+            static_assert(kDecodedChannels == 2);
             for (qint64 i = 0; i < frames; ++i) {
                 mono[i] = qint16((int(stereo[2 * i]) + int(stereo[2 * i + 1])) / 2);
             }
